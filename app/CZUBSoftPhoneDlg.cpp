@@ -1,0 +1,435 @@
+#include "CZUBSoftPhoneDlg.h"
+
+#include "CAboutDlg.h"
+#include "resources/Dialogs.h"
+#include "services/CMainLogin.h"
+#include "settings/SettingsFiles.h"
+
+using namespace res;
+
+namespace {
+
+struct Tooltip {
+    int id;
+    std::u16string_view text;
+};
+
+constexpr Tooltip Tooltips[] = {
+    {Call, u"Dial"},
+    {End, u"Hang Up"},
+    {Line1, u"Line 1"},
+    {Line1 + 1, u"Line 2"},
+    {Line1 + 2, u"Line 3"},
+    {Line1 + 3, u"Line 4"},
+    {Line5, u"Line 5"},
+    {Line6, u"Line 6"},
+    {Hold, u"Place call on hold"},
+    {Record, u"Record"},
+    {AutoAnswer, u"Auto answer"},
+    {DoNotDisturb, u"Do not disturb"},
+    {AutoConference, u"Auto conference"},
+    {TransferHidden, u"Transfer"},
+    {Transfer, u"Transfer"},
+    {Conference, u"Conference"},
+    {Back, u"Back"},
+    {Clear, u"Clear"},
+    {RecentCalls, u"Recent Calls"},
+    {Contacts, u"Contacts"},
+    {MyAccount, u"My Account"},
+    {Login, u"Login"},
+    {Settings, u"Settings"},
+    {Minimize, u"Minimize"},
+    {Close, u"Close"},
+    {Help, u"Help"},
+    {MicSlider, u"Mic"},
+    {SpeakerSlider, u"Speaker"},
+};
+
+constexpr int LabelsEmptiedAtStart[] = {StatusLabel,     NumberLabel, DurationLabel, IncomingLabel,
+                                        RecordFileLabel, HeaderLabel, FooterLabel};
+
+} // namespace
+
+CZUBSoftPhoneDlg::CZUBSoftPhoneDlg(MainWindowServices services)
+    : services_(services), options_(std::make_unique<COptions>(services.files)) {}
+
+CZUBSoftPhoneDlg::~CZUBSoftPhoneDlg() {
+    if (panelsCreated_) {
+        services_.ui.destroyModeless(calls_);
+        services_.ui.destroyModeless(contacts_);
+    }
+}
+
+void CZUBSoftPhoneDlg::onInitDialog() {
+    auto& v = view();
+    if (login_ && login_->relogin)
+        v.showWindow(false);
+
+    if (!services_.mixer.canOpenMixer()) {
+        modalGuard = true;
+        v.messageBox(u"Sound Card Not Detected ", u"Ringlark", MessageButtons::Ok);
+        modalGuard = false;
+    }
+
+    registrationConfirmed = true;
+    lineTable.autoAnswer = lineTable.doNotDisturb = lineTable.transferMode = lineTable.conferenceMode = false;
+    v.setFocus(NumberEdit);
+    v.setDown(Line1, true);
+
+    v.addSystemMenuItem(0, u"");
+    v.addSystemMenuItem(CmdSysAbout, loadString(StrAboutMenu));
+    v.setIcon(IconApp);
+    v.setText(WebControl, u"about:blank");
+
+    for (int id = Key1; id <= KeyPound; ++id)
+        v.setEnabled(id, true);
+    v.setEnabled(Call, true);
+    v.setEnabled(End, true);
+    v.setVisible(MicSlider, true);
+    v.setVisible(SpeakerSlider, true);
+    v.setVisible(BalanceLabel, false); // until the first balance reply
+    for (int id : LabelsEmptiedAtStart)
+        v.setText(id, u"");
+
+    addTooltips();
+    v.setRange(SpeakerSlider, 0, 65535);
+    v.setRange(MicSlider, 0, 65535);
+
+    services_.ui.createModeless(contacts_);
+    services_.ui.createModeless(calls_);
+    panelsCreated_ = true;
+
+    applyApplicationFile();
+
+    if (!options_->hasDefaultAccount()) {
+        v.setText(UserNameEdit, u"");
+        v.setText(PasswordEdit, u"");
+    }
+
+    v.addTrayIcon(IconApp, u"Ringlark");
+
+    ResetLineTable();
+    MainProvisioningPass();
+
+    if (autoLogin) {
+        services_.clock.wait(2000);
+        if (!registeredSinceStart) {
+            // The saved login no longer works: ask for it at the next start.
+            if (services_.files.ensureFolder())
+                options_->SaveLoginIdentity(0, userName, password);
+            v.removeTrayIcon();
+            v.endDialog(IdCancel);
+            return;
+        }
+    }
+
+    QueryBalance();
+    v.setVisible(HeaderLabel, true);
+    v.setVisible(FooterLabel, true);
+    v.setText(StatusLabel, u"Ready : " + displayUser);
+    registered = true;
+}
+
+void CZUBSoftPhoneDlg::addTooltips() {
+    for (const auto& tip : Tooltips)
+        view().setTooltip(tip.id, tip.text);
+}
+
+void CZUBSoftPhoneDlg::applyApplicationFile() {
+    ApplicationSettings settings;
+    if (services_.files.ensureFolder()) {
+        if (auto bytes = services_.files.read(ApplicationFileName)) {
+            // Here the options count only when the whole file could be read.
+            if (auto result = ApplicationSettings::read(*bytes); result.complete)
+                settings = result.record;
+        }
+    }
+    if (settings.alwaysOnTop)
+        view().setTopmost(true);
+    if (settings.launchAtStartup) {
+        const auto program = services_.program.programPath();
+        if (!services_.autostart.runsProgram(program))
+            services_.autostart.registerProgram(program);
+    }
+    settings.applyDefaults(services_.program.currentDirectory());
+    callsPerList = settings.callsPerList;
+    recordingFolder = settings.recordingFolder;
+}
+
+void CZUBSoftPhoneDlg::ResetLineTable() {
+    auto& v = view();
+    registered = false;
+    lineTable.reset();
+    for (int line = 0; line < LineCount; ++line)
+        v.setDown(Line1 + line, line == 0);
+    v.setDown(Transfer, false);
+    displayUser.clear();
+    v.setVisible(HeaderLabel, false);
+    v.setVisible(FooterLabel, false);
+    v.setFocus(NumberEdit);
+}
+
+void CZUBSoftPhoneDlg::onCommand(int id) {
+    auto& v = view();
+    switch (id) {
+    case Settings:
+        if (!lineTable.current().busy())
+            showSettingsMenu();
+        break;
+    case Minimize:
+        v.minimizeWindow();
+        break;
+    case Close:
+        QuitSequence();
+        break;
+    case Help:
+    case CmdSysAbout:
+        if (!modalGuard)
+            showAbout();
+        break;
+    case Feedback:
+    case Games:
+    case VoiceTest:
+    case Submit:
+        v.setFocus(NumberEdit);
+        break;
+    case ShowCallsArrow:
+        showPanel(calls_);
+        break;
+    case ShowContactsArrow:
+        showPanel(contacts_);
+        break;
+    case RecentCalls:
+    case Contacts:
+    case MyAccount:
+        if (!registered) {
+            guardedMessage(u"You are not Registered");
+        } else if (id == RecentCalls) {
+            showPanel(calls_);
+        } else if (id == Contacts) {
+            showPanel(contacts_);
+        }
+        break;
+    case CmdAccountLogin:
+    case CmdAbout:
+    case CmdExit:
+    case CmdFeedback:
+        runMenuCommand(id);
+        break;
+    default:
+        break;
+    }
+}
+
+void CZUBSoftPhoneDlg::showPanel(SidePanel& panel) {
+    panel.show();
+}
+
+void CZUBSoftPhoneDlg::showSettingsMenu() {
+    const auto rect = view().windowRect();
+    runMenuCommand(view().popupMenu(MenuMain, rect.x + 30, rect.y + 210));
+}
+
+void CZUBSoftPhoneDlg::runMenuCommand(int command) {
+    switch (command) {
+    case CmdAccountLogin:
+        accountLogin();
+        break;
+    case CmdAbout:
+        if (modalGuard)
+            break;
+        if (currentLineInCall()) {
+            guardedMessage(u"Call is in progress");
+            break;
+        }
+        showAbout();
+        break;
+    case CmdExit:
+        QuitSequence();
+        break;
+    default: // Feedback arrives with the web services; 0 is a dismissed menu
+        break;
+    }
+}
+
+bool CZUBSoftPhoneDlg::currentLineInCall() const {
+    const auto& line = lineTable.current();
+    return line.inUse || line.calling || line.ringing || line.answering || line.connected;
+}
+
+void CZUBSoftPhoneDlg::showAbout() {
+    CloseSidePanels();
+    modalGuard = true;
+    CAboutDlg about;
+    services_.ui.runModal(about);
+    modalGuard = false;
+}
+
+void CZUBSoftPhoneDlg::accountLogin() {
+    if (!registered) {
+        guardedMessage(u"You are not Registered");
+        return;
+    }
+    if (modalGuard)
+        return;
+    if (lineTable.current().busy()) {
+        guardedMessage(u"Call is in progress");
+        return;
+    }
+    CloseSidePanels();
+    std::unique_ptr<CMainLogin> ownLogin;
+    CMainLogin* login = login_;
+    if (!login) {
+        ownLogin = std::make_unique<CMainLogin>();
+        login = ownLogin.get();
+    }
+    login->relogin = true;
+    reloginPending = true;
+    services_.engine.shutdown();
+    autoLogin = false;
+    registeredSinceStart = false;
+    login->userName = userName;
+    login->password = password;
+    login->savePassword = savePassword;
+    services_.clock.wait(3000);
+    if (reloginAborted) {
+        view().endDialog(IdCancel);
+        return;
+    }
+    reloginPending = false;
+    modalGuard = true;
+    if (services_.ui.runModal(*login) == IdOk) {
+        userName = login->userName;
+        password = login->password;
+        savePassword = login->savePassword;
+        MainProvisioningPass();
+    }
+    modalGuard = false;
+}
+
+void CZUBSoftPhoneDlg::CloseSidePanels() {
+    calls_.hide();
+    contacts_.hide();
+}
+
+MessageResult CZUBSoftPhoneDlg::guardedMessage(std::u16string_view text, std::u16string_view title,
+                                               MessageButtons buttons) {
+    CloseSidePanels();
+    modalGuard = true;
+    const auto result = view().messageBox(text, title, buttons);
+    modalGuard = false;
+    return result;
+}
+
+bool CZUBSoftPhoneDlg::confirmQuit(std::u16string_view question) {
+    return guardedMessage(question, u"Confirm to Quit", MessageButtons::OkCancel) == MessageResult::Ok;
+}
+
+void CZUBSoftPhoneDlg::QuitSequence() {
+    if (registered && lineTable.current().busy()) {
+        if (!modalGuard)
+            guardedMessage(u"Please disconnect call first");
+        return;
+    }
+    if (modalGuard)
+        return;
+    if (!confirmQuit(u"Are you sure you want to close the Application?"))
+        return;
+    if (registered)
+        services_.engine.shutdown();
+    ExitSequence();
+}
+
+bool CZUBSoftPhoneDlg::ExitSequence() {
+    auto& files = services_.files;
+    if (!files.ensureFolder())
+        return false;
+    contacts_.SaveContacts();
+    if (!files.ensureFolder())
+        return false;
+    calls_.SaveCallLog();
+    if (!files.ensureFolder())
+        return false;
+    options_->SaveLoginIdentity(savePassword, userName, password);
+    view().removeTrayIcon();
+    view().endDialog(IdOk);
+    return true;
+}
+
+void CZUBSoftPhoneDlg::onSessionEnd() {
+    // Nobody is there to answer a question: save and go.
+    if (registered)
+        services_.engine.shutdown();
+    if (!ExitSequence())
+        view().endDialog(IdCancel);
+}
+
+bool CZUBSoftPhoneDlg::onKey(const KeyPress& key) {
+    auto& v = view();
+    if (registered) {
+        v.setFocus(NumberEdit);
+        return key.key == Key::Escape;
+    }
+    switch (key.key) {
+    case Key::Escape:
+    case Key::F4:
+        if (confirmQuit(key.key == Key::Escape ? u"Are you sure you want to close the Application ?"
+                                               : u"Are you sure you want to close the Application?"))
+            ExitSequence();
+        return true;
+    case Key::Backtab:
+        guardedMessage(u"Shif+Tab is not working on this registration page");
+        return true;
+    case Key::Tab:
+        v.setFocus(v.focusedControl() == UserNameEdit ? PasswordEdit : UserNameEdit);
+        return true;
+    case Key::Enter:
+        onCommand(Submit);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CZUBSoftPhoneDlg::onFirstSize() {
+    shaped = true;
+    view().applyShape();
+    view().centreOnScreen(0);
+}
+
+void CZUBSoftPhoneDlg::onShown() {
+    view().setFocus(NumberEdit);
+}
+
+void CZUBSoftPhoneDlg::onBodyPressed() {
+    view().startDrag();
+    view().setFocus(NumberEdit);
+}
+
+void CZUBSoftPhoneDlg::onTrayClick(TrayClick click) {
+    auto& v = view();
+    switch (click) {
+    case TrayClick::LeftDown:
+        if (!registrationConfirmed)
+            return;
+        if (visible) {
+            v.showWindow(false);
+            CloseSidePanels();
+            visible = false;
+        } else {
+            v.showWindow(true);
+            visible = true;
+        }
+        break;
+    case TrayClick::LeftDoubleClick:
+        if (!registrationConfirmed)
+            return;
+        v.showWindow(true);
+        CloseSidePanels();
+        break;
+    case TrayClick::RightUp:
+        v.raiseWindow();
+        runMenuCommand(v.popupMenuAtCursor(MenuMain));
+        break;
+    }
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "WindowPort.h"
+
+class DialogLogic;
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Runs windows: modal dialogs, modeless panels and message boxes without owner.
+class Ui {
+  public:
+    virtual ~Ui() = default;
+    // Builds the window for logic.dialogId(), initialises it and runs it until endDialog.
+    virtual int runModal(DialogLogic& logic) = 0;
+    // Builds a window that lives until destroyModeless; it starts hidden.
+    virtual void createModeless(DialogLogic& logic) = 0;
+    virtual void destroyModeless(DialogLogic& logic) = 0;
+    virtual MessageResult messageBox(std::u16string_view text, std::u16string_view title,
+                                     MessageButtons buttons) = 0;
+};
+
+// The data folder and its files.
+class Files {
+  public:
+    virtual ~Files() = default;
+    // Makes sure the folder exists. On failure prints "CreateDirectory failed (%d)\n".
+    virtual bool ensureFolder() = 0;
+    virtual std::optional<Bytes> read(std::string_view name) const = 0;
+    // Replaces the file whole; `secret` files are readable by the owner only.
+    virtual bool save(std::string_view name, std::span<const std::uint8_t> content, bool secret) = 0;
+    virtual bool exists(std::string_view name) const = 0;
+    virtual std::string path(std::string_view name) const = 0;
+};
+
+// Time and blocking waits. A wait keeps handling posted events, so results that
+// arrive meanwhile are seen when it returns.
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual void wait(int milliseconds) = 0;
+};
+
+// Hands work from any thread to the user-interface thread, in order.
+class UiPoster {
+  public:
+    virtual ~UiPoster() = default;
+    virtual void post(std::function<void()> task) = 0;
+};
+
+// The sound card's mixer, as far as start-up needs it.
+class MixerProbe {
+  public:
+    virtual ~MixerProbe() = default;
+    virtual bool canOpenMixer() = 0;
+};
+
+// Starting the program at log-in.
+class Autostart {
+  public:
+    virtual ~Autostart() = default;
+    virtual bool runsProgram(const std::string& programPath) const = 0;
+    virtual bool registerProgram(const std::string& programPath) = 0;
+};
+
+// Facts about the running program.
+class ProgramInfo {
+  public:
+    virtual ~ProgramInfo() = default;
+    virtual std::string programPath() const = 0;
+    virtual std::u16string currentDirectory() const = 0;
+};

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What a window's logic may ask of its view. Controls are addressed by their
+// resource id; the view owns every widget and reports back by id.
+
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageResult { Ok, Cancel };
+
+// Keys the windows react to; printable keys arrive as Character with their text.
+enum class Key { Escape, F4, Tab, Backtab, Enter, Backspace, Delete, Character, Other };
+
+struct KeyPress {
+    Key key = Key::Other;
+    char16_t character = 0;
+};
+
+// How the tray icon was clicked.
+enum class TrayClick { LeftDown, LeftDoubleClick, RightUp };
+
+struct WindowRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+class WindowPort {
+  public:
+    virtual ~WindowPort() = default;
+
+    // Controls.
+    virtual void setText(int id, std::u16string_view text) = 0;
+    virtual std::u16string text(int id) const = 0;
+    virtual void setVisible(int id, bool visible) = 0;
+    virtual bool isVisible(int id) const = 0;
+    virtual void setEnabled(int id, bool enabled) = 0;
+    virtual bool isEnabled(int id) const = 0;
+    virtual void setDown(int id, bool down) = 0; // check state of check buttons and boxes
+    virtual bool isDown(int id) const = 0;
+    virtual void setTooltip(int id, std::u16string_view tip) = 0;
+    virtual void setFace(int id, std::string_view face) = 0; // skin variant, "" for the normal one
+    virtual void setFocus(int id) = 0;
+    virtual int focusedControl() const = 0; // 0 when no control has the focus
+    virtual void setRange(int id, int minimum, int maximum) = 0;
+
+    // Modal interaction; both return only when the user has answered.
+    virtual MessageResult messageBox(std::u16string_view text, std::u16string_view title,
+                                     MessageButtons buttons) = 0;
+    // Shows menu `menuId` at screen position (x, y); returns the chosen command or 0.
+    virtual int popupMenu(int menuId, int x, int y) = 0;
+    virtual int popupMenuAtCursor(int menuId) = 0;
+
+    // Timers tick through DialogLogic::onTimer until stopped.
+    virtual void startTimer(int timerId, int intervalMs) = 0;
+    virtual void stopTimer(int timerId) = 0;
+
+    // The window itself.
+    virtual void showWindow(bool shown) = 0;
+    virtual bool isWindowShown() const = 0;
+    virtual void raiseWindow() = 0;
+    virtual void minimizeWindow() = 0;
+    virtual void endDialog(int result) = 0;
+    virtual WindowRect windowRect() const = 0;
+    virtual void moveWindow(int x, int y) = 0;
+    virtual void centreOnScreen(int offsetX) = 0;
+    virtual void applyShape() = 0; // cut the window to its skin's outline
+    virtual void setTopmost(bool topmost) = 0;
+    virtual void startDrag() = 0; // the pressed button moves the window, as on a caption
+    virtual void flash() = 0;
+    virtual void setIcon(int iconId) = 0;
+    virtual void addSystemMenuItem(int command, std::u16string_view text) = 0; // empty text: separator
+
+    // The notification-area icon that belongs to this window.
+    virtual void addTrayIcon(int iconId, std::u16string_view tip) = 0;
+    virtual void removeTrayIcon() = 0;
+};

@@ -1,0 +1,67 @@
+#include "QtUi.h"
+#include "app/CZUBSoftPhoneApp.h"
+#include "platform/DataFolder.h"
+#include "platform/EngineLibrary.h"
+#include "platform/Platform.h"
+
+#include <QApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminate(int) {
+    const char byte = 1;
+    [[maybe_unused]] auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ringlark"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFallbackSessionManagementEnabled(false);
+
+    DataFolder dataFolder(DataFolder::defaultPath());
+    InstanceLock lock(InstanceLock::defaultPath(dataFolder.folder()));
+    EngineLibrary engine(ProcessInfo::programFolder());
+    QtUi ui;
+    QtClock clock;
+    AlsaMixerProbe mixer;
+    XdgAutostart autostart;
+    ProcessInfo program;
+
+    CZUBSoftPhoneApp app(
+        {[&] { return lock.acquire(); }, ui, dataFolder, engine, clock, mixer, autostart, program});
+
+    // SIGTERM and SIGINT (log-out, shutdown, Ctrl+C): save and leave without asking.
+    auto endSession = [&] {
+        QtUi::dismissNestedModals();
+        app.endSession();
+    };
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
+        QObject::connect(notifier, &QSocketNotifier::activated, [&] {
+            char byte;
+            [[maybe_unused]] auto got = ::read(signalPipe[0], &byte, 1);
+            endSession();
+        });
+        struct sigaction action {};
+        action.sa_handler = onTerminate;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGTERM, &action, nullptr);
+        sigaction(SIGINT, &action, nullptr);
+    }
+    QObject::connect(&application, &QGuiApplication::commitDataRequest,
+                     [&](QSessionManager&) { endSession(); });
+
+    return app.run();
+}

@@ -1,0 +1,494 @@
+#include "QtDialogHost.h"
+
+#include "QtMessages.h"
+#include "Skin.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QBitmap>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWindow>
+
+namespace {
+
+QString qs(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<int>(text.size()));
+}
+
+std::u16string u16s(const QString& text) {
+    return text.toStdU16String();
+}
+
+KeyPress translate(const QKeyEvent* event) {
+    KeyPress key;
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        key.key = Key::Escape;
+        break;
+    case Qt::Key_F4:
+        key.key = Key::F4;
+        break;
+    case Qt::Key_Tab:
+        key.key = Key::Tab;
+        break;
+    case Qt::Key_Backtab:
+        key.key = Key::Backtab;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        key.key = Key::Enter;
+        break;
+    case Qt::Key_Backspace:
+        key.key = Key::Backspace;
+        break;
+    case Qt::Key_Delete:
+        key.key = Key::Delete;
+        break;
+    default:
+        if (event->text().size() == 1 && event->text().at(0).isPrint()) {
+            key.key = Key::Character;
+            key.character = event->text().at(0).unicode();
+        }
+        break;
+    }
+    return key;
+}
+
+} // namespace
+
+QtDialogHost::QtDialogHost(const res::DialogTemplate& dialog, DialogLogic& logic, QWidget* parent)
+    : QDialog(parent), dialog_(dialog), logic_(logic) {
+    build();
+    logic_.attach(this);
+}
+
+QtDialogHost::~QtDialogHost() {
+    logic_.attach(nullptr);
+    removeTrayIcon();
+}
+
+void QtDialogHost::build() {
+    const bool skinned = !dialog_.shapeImage.empty();
+    setWindowTitle(qs(dialog_.title));
+    setWindowIcon(skin::appIcon());
+    setFixedSize(dialog_.width, dialog_.height);
+    setProperty("skinned", skinned);
+    if (skinned) {
+        setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+        setAttribute(Qt::WA_TranslucentBackground);
+        skin_ = skin::image(QString::fromLatin1(dialog_.shapeImage.data(), int(dialog_.shapeImage.size())),
+                            QSize(dialog_.width, dialog_.height));
+    }
+    setStyleSheet(skin::styleSheet());
+    for (const auto& control : dialog_.controls) {
+        QWidget* widget = makeControl(control);
+        widget->setGeometry(control.x, control.y, control.width, control.height);
+        widget->setProperty("skin", QString::fromLatin1(control.image.data(), int(control.image.size())));
+        widget->setObjectName(QStringLiteral("c%1").arg(control.id));
+        widget->installEventFilter(this);
+        controls_.insert(control.id, widget);
+    }
+}
+
+QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
+    using K = res::ControlKind;
+    const QString text = qs(control.text);
+    const int id = control.id;
+    switch (control.kind) {
+    case K::Button:
+    case K::CheckButton: {
+        auto* button = new QPushButton(text, this);
+        button->setCheckable(control.kind == K::CheckButton);
+        button->setAutoDefault(false);
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QPushButton::clicked, this, [this, id] { logic_.onCommand(id); });
+        return button;
+    }
+    case K::CheckBox: {
+        auto* box = new QCheckBox(text, this);
+        connect(box, &QCheckBox::clicked, this, [this, id] { logic_.onCommand(id); });
+        return box;
+    }
+    case K::Edit:
+    case K::PasswordEdit: {
+        auto* edit = new QLineEdit(text, this);
+        if (control.kind == K::PasswordEdit)
+            edit->setEchoMode(QLineEdit::Password);
+        return edit;
+    }
+    case K::Slider: {
+        auto* slider = new QSlider(Qt::Horizontal, this);
+        slider->setFocusPolicy(Qt::NoFocus);
+        connect(slider, &QSlider::sliderReleased, this,
+                [this, id, slider] { logic_.onSliderMoved(id, slider->value()); });
+        return slider;
+    }
+    case K::Tree:
+        return new QTreeWidget(this);
+    case K::Picture: {
+        auto* picture = new QLabel(this);
+        picture->setPixmap(skin::image(QString::fromLatin1(control.image.data(), int(control.image.size())),
+                                       QSize(control.width, control.height)));
+        picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return picture;
+    }
+    case K::Label:
+    case K::Web:
+        break;
+    }
+    auto* label = new QLabel(text, this);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents); // presses reach the window body
+    return label;
+}
+
+int QtDialogHost::runModal() {
+    if (ended_)
+        return result();
+    return exec();
+}
+
+void QtDialogHost::setText(int id, std::u16string_view text) {
+    QWidget* widget = control(id);
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setText(qs(text));
+    else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->setText(qs(text));
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(qs(text));
+}
+
+std::u16string QtDialogHost::text(int id) const {
+    QWidget* widget = control(id);
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return u16s(label->text());
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return u16s(edit->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return u16s(button->text());
+    return {};
+}
+
+void QtDialogHost::setVisible(int id, bool visible) {
+    if (QWidget* widget = control(id))
+        widget->setVisible(visible);
+}
+
+bool QtDialogHost::isVisible(int id) const {
+    QWidget* widget = control(id);
+    return widget && !widget->isHidden();
+}
+
+void QtDialogHost::setEnabled(int id, bool enabled) {
+    if (QWidget* widget = control(id))
+        widget->setEnabled(enabled);
+}
+
+bool QtDialogHost::isEnabled(int id) const {
+    QWidget* widget = control(id);
+    return widget && widget->isEnabled();
+}
+
+void QtDialogHost::setDown(int id, bool down) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control(id))) {
+        if (button->isCheckable())
+            button->setChecked(down);
+        else
+            button->setDown(down);
+    }
+}
+
+bool QtDialogHost::isDown(int id) const {
+    auto* button = qobject_cast<QAbstractButton*>(control(id));
+    return button && (button->isCheckable() ? button->isChecked() : button->isDown());
+}
+
+void QtDialogHost::setTooltip(int id, std::u16string_view tip) {
+    if (QWidget* widget = control(id))
+        widget->setToolTip(qs(tip));
+}
+
+void QtDialogHost::setFace(int id, std::string_view face) {
+    if (QWidget* widget = control(id)) {
+        widget->setProperty("face", QString::fromLatin1(face.data(), int(face.size())));
+        widget->style()->unpolish(widget);
+        widget->style()->polish(widget);
+    }
+}
+
+void QtDialogHost::setFocus(int id) {
+    if (QWidget* widget = control(id))
+        widget->setFocus(Qt::OtherFocusReason);
+}
+
+int QtDialogHost::focusedControl() const {
+    QWidget* focused = focusWidget();
+    for (auto it = controls_.cbegin(); it != controls_.cend(); ++it)
+        if (it.value() == focused)
+            return it.key();
+    return 0;
+}
+
+void QtDialogHost::setRange(int id, int minimum, int maximum) {
+    if (auto* slider = qobject_cast<QSlider*>(control(id)))
+        slider->setRange(minimum, maximum);
+}
+
+MessageResult QtDialogHost::messageBox(std::u16string_view text, std::u16string_view title,
+                                       MessageButtons buttons) {
+    return showMessage(this, text, title, buttons);
+}
+
+int QtDialogHost::popupMenu(int menuId, int x, int y) {
+    const auto* menuTemplate = res::findMenu(menuId);
+    if (!menuTemplate)
+        return 0;
+    QMenu menu(this);
+    for (const auto& item : menuTemplate->items) {
+        if (item.command == 0)
+            menu.addSeparator();
+        else
+            menu.addAction(qs(item.text))->setData(item.command);
+    }
+    QAction* chosen = menu.exec(QPoint(x, y));
+    return chosen ? chosen->data().toInt() : 0;
+}
+
+int QtDialogHost::popupMenuAtCursor(int menuId) {
+    const QPoint at = QCursor::pos();
+    return popupMenu(menuId, at.x(), at.y());
+}
+
+void QtDialogHost::startTimer(int timerId, int intervalMs) {
+    QTimer*& timer = timers_[timerId];
+    if (!timer) {
+        timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, timerId] { logic_.onTimer(timerId); });
+    }
+    timer->start(intervalMs);
+}
+
+void QtDialogHost::stopTimer(int timerId) {
+    if (QTimer* timer = timers_.value(timerId))
+        timer->stop();
+}
+
+void QtDialogHost::showWindow(bool shown) {
+    if (shown) {
+        show();
+        raise();
+    } else {
+        hide();
+    }
+}
+
+bool QtDialogHost::isWindowShown() const {
+    return QDialog::isVisible();
+}
+
+void QtDialogHost::raiseWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void QtDialogHost::minimizeWindow() {
+    showMinimized();
+}
+
+void QtDialogHost::endDialog(int result) {
+    ended_ = true;
+    done(result);
+}
+
+WindowRect QtDialogHost::windowRect() const {
+    const QRect frame = frameGeometry();
+    return {frame.x(), frame.y(), frame.width(), frame.height()};
+}
+
+void QtDialogHost::moveWindow(int x, int y) {
+    move(x, y);
+}
+
+void QtDialogHost::centreOnScreen(int offsetX) {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - width()) / 2 + offsetX, area.y() + (area.height() - height()) / 2);
+}
+
+void QtDialogHost::applyShape() {
+    if (!skin_.isNull())
+        setMask(skin_.mask());
+}
+
+void QtDialogHost::setTopmost(bool topmost) {
+    const bool wasShown = QDialog::isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (wasShown)
+        show();
+}
+
+void QtDialogHost::startDrag() {
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    // The window system cannot move it for us: follow the mouse ourselves.
+    dragging_ = true;
+    dragOffset_ = QCursor::pos() - frameGeometry().topLeft();
+}
+
+void QtDialogHost::flash() {
+    QApplication::alert(this);
+}
+
+void QtDialogHost::setIcon(int) {
+    setWindowIcon(skin::appIcon());
+}
+
+void QtDialogHost::addSystemMenuItem(int command, std::u16string_view text) {
+    systemMenu_.append({command, qs(text)});
+}
+
+void QtDialogHost::addTrayIcon(int, std::u16string_view tip) {
+    if (tray_ || !QSystemTrayIcon::isSystemTrayAvailable())
+        return; // without a tray the menu stays reachable from Settings
+    tray_ = new QSystemTrayIcon(skin::appIcon(), this);
+    tray_->setToolTip(qs(tip));
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        switch (reason) {
+        case QSystemTrayIcon::Trigger:
+            logic_.onTrayClick(TrayClick::LeftDown);
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            logic_.onTrayClick(TrayClick::LeftDoubleClick);
+            break;
+        case QSystemTrayIcon::Context:
+            logic_.onTrayClick(TrayClick::RightUp);
+            break;
+        default:
+            break;
+        }
+    });
+    tray_->show();
+}
+
+void QtDialogHost::removeTrayIcon() {
+    if (tray_) {
+        tray_->hide();
+        tray_->deleteLater();
+        tray_ = nullptr;
+    }
+}
+
+bool QtDialogHost::forwardKey(QKeyEvent* event) {
+    const KeyPress key = translate(event);
+    if (key.key == Key::Other)
+        return false;
+    return logic_.onKey(key);
+}
+
+bool QtDialogHost::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && forwardKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void QtDialogHost::keyPressEvent(QKeyEvent* event) {
+    // Never let the dialog's own Escape and Enter handling close the window.
+    forwardKey(event);
+    event->accept();
+}
+
+bool QtDialogHost::focusNextPrevChild(bool next) {
+    KeyPress key;
+    key.key = next ? Key::Tab : Key::Backtab;
+    if (logic_.onKey(key))
+        return true;
+    return QDialog::focusNextPrevChild(next);
+}
+
+void QtDialogHost::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        logic_.onBodyPressed();
+    QDialog::mousePressEvent(event);
+}
+
+void QtDialogHost::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton))
+        move(QCursor::pos() - dragOffset_);
+    QDialog::mouseMoveEvent(event);
+}
+
+void QtDialogHost::mouseReleaseEvent(QMouseEvent* event) {
+    dragging_ = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
+void QtDialogHost::contextMenuEvent(QContextMenuEvent* event) {
+    // A borderless window has no system menu of its own; this one stands in.
+    if (systemMenu_.isEmpty())
+        return;
+    QMenu menu(this);
+    QAction* minimizeAction = menu.addAction(tr("Minimize"));
+    QAction* closeAction = menu.addAction(tr("Close"));
+    for (const auto& [command, text] : systemMenu_) {
+        if (command == 0)
+            menu.addSeparator();
+        else
+            menu.addAction(text)->setData(command);
+    }
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == minimizeAction)
+        showMinimized();
+    else if (chosen == closeAction)
+        logic_.onCloseRequest();
+    else if (chosen)
+        logic_.onCommand(chosen->data().toInt());
+}
+
+void QtDialogHost::paintEvent(QPaintEvent* event) {
+    if (!skin_.isNull()) {
+        QPainter painter(this);
+        painter.drawPixmap(0, 0, skin_);
+    }
+    QDialog::paintEvent(event);
+}
+
+void QtDialogHost::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!sizedOnce_) {
+        sizedOnce_ = true;
+        logic_.onFirstSize();
+    }
+    logic_.onShown();
+}
+
+void QtDialogHost::closeEvent(QCloseEvent* event) {
+    if (ended_) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    logic_.onCloseRequest();
+}
+
+void QtDialogHost::reject() {
+    if (ended_)
+        QDialog::reject();
+    else
+        logic_.onCloseRequest();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "app/DialogLogic.h"
+#include "resources/Dialogs.h"
+
+#include <QDialog>
+#include <QHash>
+#include <QPointer>
+
+class QSystemTrayIcon;
+class QTimer;
+
+// A window built from its dialog template. It shows what the logic sets and
+// forwards clicks, keys, timer ticks and tray clicks to it by control id.
+class QtDialogHost : public QDialog, public WindowPort {
+  public:
+    QtDialogHost(const res::DialogTemplate& dialog, DialogLogic& logic, QWidget* parent = nullptr);
+    ~QtDialogHost() override;
+
+    // Runs the window modally; returns at once when the logic ended it while initialising.
+    int runModal();
+    bool ended() const { return ended_; }
+    QWidget* control(int id) const { return controls_.value(id); }
+    DialogLogic& logic() const { return logic_; }
+
+    // The widget's own members of the same names stay reachable.
+    using QDialog::setVisible;
+    using QWidget::isEnabled;
+    using QWidget::isVisible;
+    using QWidget::setEnabled;
+    using QWidget::setFocus;
+
+    // WindowPort
+    void setText(int id, std::u16string_view text) override;
+    std::u16string text(int id) const override;
+    void setVisible(int id, bool visible) override;
+    bool isVisible(int id) const override;
+    void setEnabled(int id, bool enabled) override;
+    bool isEnabled(int id) const override;
+    void setDown(int id, bool down) override;
+    bool isDown(int id) const override;
+    void setTooltip(int id, std::u16string_view tip) override;
+    void setFace(int id, std::string_view face) override;
+    void setFocus(int id) override;
+    int focusedControl() const override;
+    void setRange(int id, int minimum, int maximum) override;
+    MessageResult messageBox(std::u16string_view text, std::u16string_view title,
+                             MessageButtons buttons) override;
+    int popupMenu(int menuId, int x, int y) override;
+    int popupMenuAtCursor(int menuId) override;
+    void startTimer(int timerId, int intervalMs) override;
+    void stopTimer(int timerId) override;
+    void showWindow(bool shown) override;
+    bool isWindowShown() const override;
+    void raiseWindow() override;
+    void minimizeWindow() override;
+    void endDialog(int result) override;
+    WindowRect windowRect() const override;
+    void moveWindow(int x, int y) override;
+    void centreOnScreen(int offsetX) override;
+    void applyShape() override;
+    void setTopmost(bool topmost) override;
+    void startDrag() override;
+    void flash() override;
+    void setIcon(int iconId) override;
+    void addSystemMenuItem(int command, std::u16string_view text) override;
+    void addTrayIcon(int iconId, std::u16string_view tip) override;
+    void removeTrayIcon() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void reject() override;
+
+  private:
+    void build();
+    QWidget* makeControl(const res::ControlTemplate& control);
+    bool forwardKey(QKeyEvent* event);
+
+    const res::DialogTemplate& dialog_;
+    DialogLogic& logic_;
+    QHash<int, QWidget*> controls_;
+    QHash<int, QTimer*> timers_;
+    QList<QPair<int, QString>> systemMenu_;
+    QPixmap skin_;
+    QSystemTrayIcon* tray_ = nullptr;
+    bool ended_ = false;
+    bool sizedOnce_ = false;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};

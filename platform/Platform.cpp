@@ -1,0 +1,109 @@
+#include "Platform.h"
+
+#include "DataFolder.h"
+#include "app/Text.h"
+
+#include <alsa/asoundlib.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/file.h>
+#include <unistd.h>
+
+InstanceLock::~InstanceLock() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::string InstanceLock::defaultPath(const std::string& fallbackFolder) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string folder = runtime && *runtime == '/' ? runtime : fallbackFolder;
+    return folder + "/Ringlark 1.0.6.lock";
+}
+
+bool InstanceLock::acquire() {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
+    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0)
+        return false;
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    return true;
+}
+
+XdgAutostart::XdgAutostart() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    std::string folder = config && *config == '/' ? config : std::string(home ? home : "/tmp") + "/.config";
+    entry_ = folder + "/autostart/ZUBSoftPhone.desktop";
+}
+
+std::string XdgAutostart::execLine(const std::string& programPath) {
+    std::string quoted = "\"";
+    for (char c : programPath) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+bool XdgAutostart::runsProgram(const std::string& programPath) const {
+    std::ifstream in(entry_);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("Exec=", 0) == 0)
+            return line.substr(5) == execLine(programPath);
+    return false;
+}
+
+bool XdgAutostart::registerProgram(const std::string& programPath) {
+    const std::filesystem::path entry(entry_);
+    DataFolder folder(entry.parent_path().string());
+    if (!folder.ensureFolder())
+        return false;
+    const std::string content =
+        "[Desktop Entry]\nType=Application\nName=Ringlark\nExec=" + execLine(programPath) +
+        "\nX-GNOME-Autostart-enabled=true\n";
+    return folder.save(entry.filename().string(),
+                       std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()),
+                       false);
+}
+
+namespace {
+// ALSA reports a missing card on stderr as well; the caller tells the user.
+void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
+} // namespace
+
+bool AlsaMixerProbe::canOpenMixer() {
+    snd_lib_error_set_handler(quietAlsa);
+    snd_mixer_t* mixer = nullptr;
+    if (snd_mixer_open(&mixer, 0) < 0)
+        return false;
+    const bool ok = snd_mixer_attach(mixer, "default") >= 0 &&
+                    snd_mixer_selem_register(mixer, nullptr, nullptr) >= 0 && snd_mixer_load(mixer) >= 0;
+    snd_mixer_close(mixer);
+    return ok;
+}
+
+std::string ProcessInfo::programPath() const {
+    std::error_code error;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}
+
+std::string ProcessInfo::programFolder() {
+    return std::filesystem::path(ProcessInfo().programPath()).parent_path().string();
+}
+
+std::u16string ProcessInfo::currentDirectory() const {
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? fromUtf8(buffer) : std::u16string();
+}

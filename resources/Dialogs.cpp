@@ -1,0 +1,159 @@
+#include "Dialogs.h"
+
+#include "ResourceIds.h"
+
+#include <array>
+
+namespace res {
+namespace {
+
+using K = ControlKind;
+
+// The skin is 247 x 486 pixels; controls at x >= 260 lie outside it. They exist,
+// keep their state and are driven by code, but cannot be clicked.
+constexpr int Out = 260;
+
+constexpr std::array mainControls{
+    ControlTemplate{HeaderLabel, K::Label, 14, 10, 176, 18, u"", ""},
+    ControlTemplate{Minimize, K::Button, 194, 8, 20, 20, u"_", "minimize"},
+    ControlTemplate{Close, K::Button, 218, 8, 20, 20, u"x", "close"},
+    ControlTemplate{NumberLabel, K::Label, 16, 38, 215, 32, u"", "number"},
+    ControlTemplate{StatusLabel, K::Label, 16, 72, 215, 18, u"", "status"},
+    ControlTemplate{DurationLabel, K::Label, 16, 92, 100, 16, u"", "small"},
+    ControlTemplate{BalanceLabel, K::Label, 116, 92, 115, 16, u"Balance :", "small"},
+    ControlTemplate{Key1, K::Button, 24, 118, 60, 38, u"1", "key"},
+    ControlTemplate{Key1 + 1, K::Button, 94, 118, 60, 38, u"2", "key"},
+    ControlTemplate{Key1 + 2, K::Button, 164, 118, 60, 38, u"3", "key"},
+    ControlTemplate{Key1 + 3, K::Button, 24, 162, 60, 38, u"4", "key"},
+    ControlTemplate{Key1 + 4, K::Button, 94, 162, 60, 38, u"5", "key"},
+    ControlTemplate{Key1 + 5, K::Button, 164, 162, 60, 38, u"6", "key"},
+    ControlTemplate{Key1 + 6, K::Button, 24, 206, 60, 38, u"7", "key"},
+    ControlTemplate{Key1 + 7, K::Button, 94, 206, 60, 38, u"8", "key"},
+    ControlTemplate{Key1 + 8, K::Button, 164, 206, 60, 38, u"9", "key"},
+    ControlTemplate{KeyStar, K::Button, 24, 250, 60, 38, u"*", "key"},
+    ControlTemplate{Key0, K::Button, 94, 250, 60, 38, u"0", "key"},
+    ControlTemplate{KeyPound, K::Button, 164, 250, 60, 38, u"#", "key"},
+    ControlTemplate{Back, K::Button, 164, 296, 60, 30, u"\u232b", "tool"},
+    ControlTemplate{Call, K::Button, 24, 336, 96, 40, u"Call", "call"},
+    ControlTemplate{End, K::Button, 128, 336, 96, 40, u"End", "end"},
+    ControlTemplate{Contacts, K::Button, 14, 388, 52, 30, u"Contacts", "tool"},
+    ControlTemplate{RecentCalls, K::Button, 70, 388, 52, 30, u"Calls", "tool"},
+    ControlTemplate{MyAccount, K::Button, 126, 388, 52, 30, u"Account", "tool"},
+    ControlTemplate{Settings, K::Button, 182, 388, 52, 30, u"Settings", "tool"},
+    ControlTemplate{MicSlider, K::Slider, 16, 430, 100, 18, u"", "mic"},
+    ControlTemplate{SpeakerSlider, K::Slider, 131, 430, 100, 18, u"", "speaker"},
+    ControlTemplate{FooterLabel, K::Label, 14, 458, 219, 16, u"Footer", "small"},
+
+    // Outside the visible area.
+    ControlTemplate{NumberEdit, K::Edit, Out, 0, 120, 20, u"", ""},
+    ControlTemplate{Line1, K::CheckButton, Out, 24, 60, 20, u"Line 1", "line"},
+    ControlTemplate{Line1 + 1, K::CheckButton, Out, 48, 60, 20, u"Line 2", "line"},
+    ControlTemplate{Line1 + 2, K::CheckButton, Out, 72, 60, 20, u"Line 3", "line"},
+    ControlTemplate{Line1 + 3, K::CheckButton, Out, 96, 60, 20, u"Line 4", "line"},
+    ControlTemplate{Line5, K::CheckButton, Out, 120, 60, 20, u"Line 5", "line"},
+    ControlTemplate{Line6, K::CheckButton, Out, 144, 60, 20, u"Line 6", "line"},
+    ControlTemplate{Hold, K::CheckButton, Out, 168, 60, 20, u"Hold", "tool"},
+    ControlTemplate{Record, K::CheckButton, Out, 192, 60, 20, u"Record", "tool"},
+    ControlTemplate{AutoAnswer, K::CheckButton, Out, 216, 60, 20, u"Auto", "tool"},
+    ControlTemplate{DoNotDisturb, K::CheckButton, Out, 240, 60, 20, u"DND", "tool"},
+    ControlTemplate{AutoConference, K::CheckButton, Out, 264, 60, 20, u"AutoConf", "tool"},
+    ControlTemplate{TransferHidden, K::Button, Out, 288, 60, 20, u"Transfer", "tool"},
+    ControlTemplate{Transfer, K::CheckButton, Out, 312, 60, 20, u"Transfer", "tool"},
+    ControlTemplate{Conference, K::CheckButton, Out, 336, 60, 20, u"Conference", "tool"},
+    ControlTemplate{Redial, K::Button, Out, 360, 60, 20, u"Redial", "tool"},
+    ControlTemplate{Clear, K::Button, Out, 384, 60, 20, u"Clear", "tool"},
+    ControlTemplate{Play, K::Button, Out, 408, 60, 20, u"Play", "tool"},
+    ControlTemplate{RecordFileLabel, K::Label, Out, 432, 120, 20, u"", ""},
+    ControlTemplate{IncomingLabel, K::Label, Out, 456, 120, 20, u"", ""},
+    ControlTemplate{Help, K::Button, Out + 130, 0, 60, 20, u"Help", "tool"},
+    ControlTemplate{Login, K::Button, Out + 130, 24, 60, 20, u"Login", "tool"},
+    ControlTemplate{CheckRate, K::Button, Out + 130, 48, 60, 20, u"CheckRate", "tool"},
+    ControlTemplate{ShowCallsArrow, K::Button, Out + 130, 72, 60, 20, u"<<", "tool"},
+    ControlTemplate{ShowContactsArrow, K::Button, Out + 130, 96, 60, 20, u">>", "tool"},
+    ControlTemplate{Feedback, K::Button, Out + 130, 120, 60, 20, u"FeedBack", "tool"},
+    ControlTemplate{Games, K::Button, Out + 130, 144, 60, 20, u"Games", "tool"},
+    ControlTemplate{VoiceTest, K::Button, Out + 130, 168, 60, 20, u"Voice Test", "tool"},
+    ControlTemplate{Submit, K::Button, Out + 130, 192, 60, 20, u"Submit", "tool"},
+    ControlTemplate{RateLabel, K::Label, Out + 130, 216, 120, 20, u"", ""},
+    ControlTemplate{LastCallLabel, K::Label, Out + 130, 240, 120, 20, u"", ""},
+    ControlTemplate{RemainingCaption, K::Label, Out + 130, 264, 120, 20, u"Remaining Time", ""},
+    ControlTemplate{RemainingLabel, K::Label, Out + 130, 288, 120, 20, u"", ""},
+    ControlTemplate{BalanceValueLabel, K::Label, Out + 130, 312, 120, 20, u"", ""},
+    ControlTemplate{UserNameEdit, K::Edit, Out + 130, 336, 120, 20, u"", ""},
+    ControlTemplate{PasswordEdit, K::PasswordEdit, Out + 130, 360, 120, 20, u"", ""},
+    ControlTemplate{SavePasswordCheck, K::CheckBox, Out + 130, 384, 120, 20, u"Save Password", ""},
+    ControlTemplate{WebControl, K::Web, Out + 130, 408, 120, 40, u"", ""},
+};
+
+constexpr std::array aboutControls{
+    ControlTemplate{AboutIcon, K::Picture, 16, 16, 48, 48, u"", "icon"},
+    ControlTemplate{AboutTitle, K::Label, 80, 18, 240, 18, u"Ringlark 1.0.7", ""},
+    ControlTemplate{AboutText, K::Label, 80, 40, 240, 18, u"Copyright (C) 2026 Ringlark", ""},
+    ControlTemplate{IdOk, K::Button, 244, 72, 70, 26, u"OK", "dialog"},
+};
+
+constexpr std::array loginControls{
+    ControlTemplate{LoginBackground, K::Picture, 0, 0, 300, 260, u"", "login-background"},
+    ControlTemplate{LoginUserCaption, K::Label, 20, 70, 100, 20, u"Username :", "caption"},
+    ControlTemplate{UserNameEdit, K::Edit, 124, 70, 156, 22, u"", ""},
+    ControlTemplate{LoginPasswordCaption, K::Label, 20, 104, 100, 20, u"Password :", "caption"},
+    ControlTemplate{PasswordEdit, K::PasswordEdit, 124, 104, 156, 22, u"", ""},
+    ControlTemplate{SavePasswordCheck, K::CheckBox, 124, 136, 156, 20, u"Save Password", ""},
+    ControlTemplate{LoginButton, K::Button, 60, 172, 80, 30, u"Login", "call"},
+    ControlTemplate{LoginClose, K::Button, 160, 172, 80, 30, u"Close", "end"},
+    ControlTemplate{LoginStatus, K::Label, 10, 214, 280, 20, u"", "status-centred"},
+    ControlTemplate{LoginBusyPicture, K::Picture, 130, 236, 40, 12, u"", "busy"},
+};
+
+constexpr std::array<ControlTemplate, 0> noControls{};
+
+constexpr std::array dialogs{
+    DialogTemplate{DlgAbout, u"About Ringlark", 330, 110, "", aboutControls},
+    DialogTemplate{DlgMain, u"Ringlark", 247, 486, "main-skin", mainControls},
+    DialogTemplate{DlgLogin, u"Ringlark Login", 300, 260, "login-background", loginControls},
+    DialogTemplate{DlgRecentCalls, u"Recent Calls", 247, 486, "", noControls},
+    DialogTemplate{DlgContacts, u"Contacts", 247, 486, "", noControls},
+};
+
+constexpr std::array mainMenuItems{
+    MenuItem{CmdAccountLogin, u"Account Login"},
+    MenuItem{0, u""},
+    MenuItem{CmdFeedback, u"Feedback"},
+    MenuItem{0, u""},
+    MenuItem{CmdAbout, u"About..."},
+    MenuItem{0, u""},
+    MenuItem{CmdExit, u"Exit"},
+};
+
+constexpr std::array menus{MenuTemplate{MenuMain, mainMenuItems}};
+
+} // namespace
+
+const DialogTemplate* findDialog(int id) {
+    for (const auto& dialog : dialogs)
+        if (dialog.id == id)
+            return &dialog;
+    return nullptr;
+}
+
+const MenuTemplate* findMenu(int id) {
+    for (const auto& menu : menus)
+        if (menu.id == id)
+            return &menu;
+    return nullptr;
+}
+
+std::span<const DialogTemplate> allDialogs() {
+    return dialogs;
+}
+
+std::u16string_view loadString(int id) {
+    switch (id) {
+    case StrAboutMenu:
+        return u"&About Ringlark 1.0.7...";
+    default:
+        return {};
+    }
+}
+
+} // namespace res

@@ -1,0 +1,208 @@
+#include "Fakes.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+std::u16string FakeView::text(int id) const {
+    auto it = controls.find(id);
+    return it == controls.end() ? std::u16string() : it->second.text;
+}
+
+bool FakeView::isVisible(int id) const {
+    auto it = controls.find(id);
+    return it == controls.end() || it->second.visible;
+}
+
+bool FakeView::isEnabled(int id) const {
+    auto it = controls.find(id);
+    return it == controls.end() || it->second.enabled;
+}
+
+bool FakeView::isDown(int id) const {
+    auto it = controls.find(id);
+    return it != controls.end() && it->second.down;
+}
+
+void FakeView::setRange(int id, int minimum, int maximum) {
+    controls[id].minimum = minimum;
+    controls[id].maximum = maximum;
+}
+
+MessageResult FakeView::messageBox(std::u16string_view text, std::u16string_view title,
+                                   MessageButtons buttons) {
+    messages.push_back({std::u16string(text), std::u16string(title), buttons});
+    if (onMessage)
+        onMessage(messages.back());
+    if (answers.empty())
+        return MessageResult::Ok;
+    const auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+int FakeView::popupMenu(int menuId, int x, int y) {
+    popups.push_back({menuId, x, y});
+    if (menuChoices.empty())
+        return 0;
+    const int choice = menuChoices.front();
+    menuChoices.pop_front();
+    return choice;
+}
+
+int FakeUi::runModal(DialogLogic& logic) {
+    const int id = logic.dialogId();
+    modalRuns.push_back(id);
+    auto view = std::make_unique<FakeView>();
+    FakeView& current = *view;
+    views[id] = std::move(view);
+    logic.attach(&current);
+    logic.onInitDialog();
+    if (!current.ended)
+        if (auto script = onModal.find(id); script != onModal.end())
+            script->second(logic, current);
+    logic.attach(nullptr);
+    return current.ended ? current.result : 2;
+}
+
+void FakeUi::createModeless(DialogLogic& logic) {
+    auto view = std::make_unique<FakeView>();
+    view->shown = false;
+    logic.attach(view.get());
+    views[logic.dialogId()] = std::move(view);
+    logic.onInitDialog();
+}
+
+MessageResult FakeUi::messageBox(std::u16string_view text, std::u16string_view title,
+                                 MessageButtons buttons) {
+    messages.push_back({std::u16string(text), std::u16string(title), buttons});
+    return MessageResult::Ok;
+}
+
+namespace {
+
+// Joins arguments into "name(a,b,c)".
+template <typename... Args> std::string describe(const char* name, const Args&... args) {
+    std::ostringstream out;
+    out << name << '(';
+    const char* separator = "";
+    ((out << separator << args, separator = ","), ...);
+    out << ')';
+    return out.str();
+}
+
+} // namespace
+
+int FakeEngine::count(const std::string& call) const {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
+int FakeEngine::init(int size, int sipPort) {
+    calls.push_back(describe("init", size, sipPort));
+    return 0;
+}
+int FakeEngine::registerAccount(const std::string& accountUri, const std::string& registrarUri,
+                                const std::string& realm, const std::string& userName,
+                                const std::string& password, const std::string* proxyUri, int isDefault,
+                                int reregisterSeconds, int rtpPort, int keepAliveSeconds) {
+    calls.push_back(describe("registerAccount", accountUri, registrarUri, realm, userName, password,
+                             proxyUri ? *proxyUri : std::string("null"), isDefault, reregisterSeconds,
+                             rtpPort, keepAliveSeconds));
+    return 0;
+}
+int FakeEngine::makeCall(int accountId, const std::string& uri) {
+    calls.push_back(describe("makeCall", accountId, uri));
+    return 1;
+}
+int FakeEngine::answerCall(int callId, int code) {
+    calls.push_back(describe("answerCall", callId, code));
+    return 0;
+}
+int FakeEngine::releaseCall(int callId) {
+    calls.push_back(describe("releaseCall", callId));
+    return 0;
+}
+int FakeEngine::holdCall(int callId) {
+    calls.push_back(describe("holdCall", callId));
+    return 0;
+}
+int FakeEngine::retrieveCall(int callId) {
+    calls.push_back(describe("retrieveCall", callId));
+    return 0;
+}
+int FakeEngine::xferCall(int callId, const std::string& uri) {
+    calls.push_back(describe("xferCall", callId, uri));
+    return 0;
+}
+int FakeEngine::callConference(int callId) {
+    calls.push_back(describe("callConference", callId));
+    return 0;
+}
+int FakeEngine::dialDtmf(int callId, const std::string& digits, int mode) {
+    calls.push_back(describe("dialDtmf", callId, digits, mode));
+    return 0;
+}
+int FakeEngine::callRecordingStart(int callId, const std::string& path) {
+    calls.push_back(describe("callRecordingStart", callId, path));
+    return 0;
+}
+int FakeEngine::callRecordingStop() {
+    calls.push_back("callRecordingStop()");
+    return 0;
+}
+int FakeEngine::shutdown() {
+    calls.push_back("shutdown()");
+    return 0;
+}
+int FakeEngine::setCodecPriority(const std::string& codec, int priority) {
+    calls.push_back(describe("setCodecPriority", codec, priority));
+    return 0;
+}
+int FakeEngine::setSipEncryption(int enable, int key2, int key1) {
+    calls.push_back(describe("setSipEncryption", enable, key2, key1));
+    return 0;
+}
+int FakeEngine::setRtpEncryption(int enable, int key2, int key1, int media, int p2, int p3, int p1) {
+    calls.push_back(describe("setRtpEncryption", enable, key2, key1, media, p2, p3, p1));
+    return 0;
+}
+int FakeEngine::setSipEncryption2(int enable, const std::string& key) {
+    calls.push_back(describe("setSipEncryption2", enable, key));
+    return 0;
+}
+int FakeEngine::setRtpEncryption2(int enable, const std::string& key) {
+    calls.push_back(describe("setRtpEncryption2", enable, key));
+    return 0;
+}
+int FakeEngine::newSetSipEncryption(int enable, int key2, int key1, int key3) {
+    calls.push_back(describe("newSetSipEncryption", enable, key2, key1, key3));
+    return 0;
+}
+int FakeEngine::setNewRtpEncryption(int enable, int key2, int key1, int key3, int media, int p2, int p3,
+                                    int p1) {
+    calls.push_back(describe("setNewRtpEncryption", enable, key2, key1, key3, media, p2, p3, p1));
+    return 0;
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "ringlark-test-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}

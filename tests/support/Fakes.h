@@ -1,0 +1,221 @@
+#pragma once
+
+#include "app/DialogLogic.h"
+#include "app/Ports.h"
+#include "telephony/Engine.h"
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A view that records what the logic sets, so a test reads like the window:
+// "label 1015 shows Ready : demo".
+class FakeView : public WindowPort {
+  public:
+    struct Control {
+        std::u16string text;
+        bool visible = true;
+        bool enabled = true;
+        bool down = false;
+        std::u16string tooltip;
+        std::string face;
+        int minimum = 0, maximum = 0;
+    };
+    struct Message {
+        std::u16string text, title;
+        MessageButtons buttons;
+    };
+    struct Popup {
+        int menuId, x, y;
+    };
+
+    std::map<int, Control> controls;
+    int focus = 0;
+    std::vector<Message> messages;
+    std::deque<MessageResult> answers;             // next answers to message boxes; OK when empty
+    std::function<void(const Message&)> onMessage; // runs while a message box is up
+    std::vector<Popup> popups;
+    std::deque<int> menuChoices; // next commands chosen from menus; 0 when empty
+    std::map<int, int> timers;   // running timers and their periods
+    bool shown = true, minimized = false, topmost = false, shapeApplied = false, trayIcon = false;
+    bool ended = false;
+    int result = 0, raised = 0, drags = 0, flashes = 0, centredOffset = -1;
+    std::u16string trayTip;
+    std::vector<std::pair<int, std::u16string>> systemMenu;
+    WindowRect rect{100, 50, 247, 486};
+
+    Control& at(int id) { return controls[id]; }
+    const std::u16string& textOf(int id) { return controls[id].text; }
+
+    void setText(int id, std::u16string_view text) override { controls[id].text = text; }
+    std::u16string text(int id) const override;
+    void setVisible(int id, bool visible) override { controls[id].visible = visible; }
+    bool isVisible(int id) const override;
+    void setEnabled(int id, bool enabled) override { controls[id].enabled = enabled; }
+    bool isEnabled(int id) const override;
+    void setDown(int id, bool down) override { controls[id].down = down; }
+    bool isDown(int id) const override;
+    void setTooltip(int id, std::u16string_view tip) override { controls[id].tooltip = tip; }
+    void setFace(int id, std::string_view face) override { controls[id].face = face; }
+    void setFocus(int id) override { focus = id; }
+    int focusedControl() const override { return focus; }
+    void setRange(int id, int minimum, int maximum) override;
+    MessageResult messageBox(std::u16string_view text, std::u16string_view title,
+                             MessageButtons buttons) override;
+    int popupMenu(int menuId, int x, int y) override;
+    int popupMenuAtCursor(int menuId) override { return popupMenu(menuId, -1, -1); }
+    void startTimer(int timerId, int intervalMs) override { timers[timerId] = intervalMs; }
+    void stopTimer(int timerId) override { timers.erase(timerId); }
+    void showWindow(bool show) override { shown = show; }
+    bool isWindowShown() const override { return shown; }
+    void raiseWindow() override { ++raised; }
+    void minimizeWindow() override { minimized = true; }
+    void endDialog(int code) override {
+        ended = true;
+        result = code;
+    }
+    WindowRect windowRect() const override { return rect; }
+    void moveWindow(int x, int y) override { rect.x = x, rect.y = y; }
+    void centreOnScreen(int offsetX) override { centredOffset = offsetX; }
+    void applyShape() override { shapeApplied = true; }
+    void setTopmost(bool on) override { topmost = on; }
+    void startDrag() override { ++drags; }
+    void flash() override { ++flashes; }
+    void setIcon(int) override {}
+    void addSystemMenuItem(int command, std::u16string_view text) override {
+        systemMenu.emplace_back(command, std::u16string(text));
+    }
+    void addTrayIcon(int, std::u16string_view tip) override {
+        trayIcon = true;
+        trayTip = tip;
+    }
+    void removeTrayIcon() override { trayIcon = false; }
+};
+
+// Runs windows on fake views. A modal run initialises the logic, then lets the
+// test act in it through `onModal` (keyed by dialog id) before it ends.
+class FakeUi : public Ui {
+  public:
+    using ModalScript = std::function<void(DialogLogic&, FakeView&)>;
+
+    std::map<int, ModalScript> onModal;
+    std::vector<int> modalRuns;                     // dialog ids, in order
+    std::map<int, std::unique_ptr<FakeView>> views; // the last view of each dialog id
+    std::vector<FakeView::Message> messages;        // message boxes without owner
+
+    int runModal(DialogLogic& logic) override;
+    void createModeless(DialogLogic& logic) override;
+    void destroyModeless(DialogLogic& logic) override { logic.attach(nullptr); }
+    MessageResult messageBox(std::u16string_view text, std::u16string_view title,
+                             MessageButtons buttons) override;
+
+    FakeView& viewOf(int dialogId) { return *views.at(dialogId); }
+};
+
+// Records every engine call as text, for example "shutdown()" or "init(1,5060)".
+class FakeEngine : public Engine {
+  public:
+    bool loadable = true;
+    bool loaded = false;
+    std::vector<std::string> calls;
+    RegStateHandler regState;
+    CallStateHandler callState;
+    IncomingHandler incoming;
+    DtmfHandler dtmf;
+    HoldConfirmHandler holdConfirm;
+
+    int count(const std::string& call) const;
+
+    bool load() override {
+        calls.push_back("load()");
+        loaded = loaded || loadable;
+        return loaded;
+    }
+    bool isLoaded() const override { return loaded; }
+    int init(int size, int sipPort) override;
+    int registerAccount(const std::string& accountUri, const std::string& registrarUri,
+                        const std::string& realm, const std::string& userName, const std::string& password,
+                        const std::string* proxyUri, int isDefault, int reregisterSeconds, int rtpPort,
+                        int keepAliveSeconds) override;
+    int makeCall(int accountId, const std::string& destinationUri) override;
+    int answerCall(int callId, int statusCode) override;
+    int releaseCall(int callId) override;
+    int holdCall(int callId) override;
+    int retrieveCall(int callId) override;
+    int xferCall(int callId, const std::string& destinationUri) override;
+    int callConference(int callId) override;
+    int dialDtmf(int callId, const std::string& digits, int mode) override;
+    int callRecordingStart(int callId, const std::string& wavPath) override;
+    int callRecordingStop() override;
+    int shutdown() override;
+    int setCodecPriority(const std::string& codec, int priority) override;
+    int setSipEncryption(int enable, int key2, int key1) override;
+    int setRtpEncryption(int enable, int key2, int key1, int mediaEnable, int prefix2, int prefix3,
+                         int prefix1) override;
+    int setSipEncryption2(int enable, const std::string& keyText) override;
+    int setRtpEncryption2(int enable, const std::string& keyText) override;
+    int newSetSipEncryption(int enable, int key2, int key1, int key3) override;
+    int setNewRtpEncryption(int enable, int key2, int key1, int key3, int mediaEnable, int prefix2,
+                            int prefix3, int prefix1) override;
+    void onRegState(RegStateHandler handler) override { regState = std::move(handler); }
+    void onCallState(CallStateHandler handler) override { callState = std::move(handler); }
+    void onCallIncoming(IncomingHandler handler) override { incoming = std::move(handler); }
+    void onDtmfDigit(DtmfHandler handler) override { dtmf = std::move(handler); }
+    void onCallHoldConfirm(HoldConfirmHandler handler) override { holdConfirm = std::move(handler); }
+};
+
+// A clock that does not sleep: a wait adds to `waited` and runs `duringWait`,
+// the place where a test lets events arrive.
+class ManualClock : public Clock {
+  public:
+    int waited = 0;
+    std::function<void(int)> duringWait;
+    void wait(int milliseconds) override {
+        waited += milliseconds;
+        if (duringWait)
+            duringWait(milliseconds);
+    }
+};
+
+class FakeMixer : public MixerProbe {
+  public:
+    bool present = true;
+    bool canOpenMixer() override { return present; }
+};
+
+class FakeAutostart : public Autostart {
+  public:
+    std::string registered;
+    int writes = 0;
+    bool runsProgram(const std::string& path) const override { return registered == path; }
+    bool registerProgram(const std::string& path) override {
+        registered = path;
+        ++writes;
+        return true;
+    }
+};
+
+class FakeProgram : public ProgramInfo {
+  public:
+    std::string programPath() const override { return "/opt/ringlark/ringlark"; }
+    std::u16string currentDirectory() const override { return u"/home/demo"; }
+};
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the dialer and its tests need.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config
+  qtbase5-dev libqt5svg5-dev
+  libasound2-dev
+  libgtest-dev libgmock-dev
+)
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${packages[@]}"
