@@ -38,6 +38,9 @@ struct Program : testing::Test {
             "XDG_DATA_HOME=" + data.string(),      "XDG_CONFIG_HOME=" + (home.path() / "config").string(),
             "XDG_RUNTIME_DIR=" + runtime.string(), "RINGLARK_TEST_MESSAGES=" + messages.string(),
         };
+        for (const char* passed : {"LSAN_OPTIONS", "ASAN_OPTIONS", "UBSAN_OPTIONS"})
+            if (const char* value = std::getenv(passed))
+                env.push_back(std::string(passed) + "=" + value);
         std::vector<char*> envp;
         for (auto& entry : env)
             envp.push_back(entry.data());

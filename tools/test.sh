@@ -9,6 +9,8 @@ args=()
 if [ "${RINGLARK_SANITIZE:-0}" = 1 ]; then
   dir=build-asan
   args=(-DRINGLARK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 RINGLARK_BUILD_DIR="$dir" bash tools/build.sh "${args[@]}"
 cd "$dir"
