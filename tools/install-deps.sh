@@ -5,7 +5,9 @@ packages=(
   cmake ninja-build g++ pkg-config
   qtbase5-dev libqt5svg5-dev
   libasound2-dev
+  liblinphone-dev
   libgtest-dev libgmock-dev
+  sip-tester kamailio
 )
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -1,0 +1,732 @@
+// The engine library: a SIP user agent on liblinphone behind the C exports of
+// RinglarkEngine.h. The SIP stack is not thread-safe, so one engine thread
+// owns it: every export hands its work to that thread and waits for it, and
+// every callback to the dialer is made from it.
+#include "EngineCore.h"
+
+#include <alsa/asoundlib.h>
+#include <mediastreamer2/mssndcard.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace ringlark {
+namespace {
+
+constexpr auto IterateEvery = std::chrono::milliseconds(20);
+constexpr int LongTimeoutSeconds = 24 * 3600; // ringing or silent calls are never dropped by the stack
+
+bool hasSoundCard() {
+    int card = -1;
+    return snd_card_next(&card) == 0 && card >= 0;
+}
+
+std::string dataFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::string base =
+        data && *data == '/' ? data : std::string(home && *home ? home : "/tmp") + "/.local/share";
+    return base + "/Ringlark";
+}
+
+// "PCMU/8000/1" → {"PCMU", 8000, 1}.
+struct CodecName {
+    std::string mime;
+    int rate = 0;
+    int channels = 1;
+};
+
+std::optional<CodecName> parseCodec(const char* name) {
+    if (!name)
+        return std::nullopt;
+    std::string text(name);
+    CodecName codec;
+    std::stringstream in(text);
+    std::string rate, channels;
+    if (!std::getline(in, codec.mime, '/') || !std::getline(in, rate, '/') || codec.mime.empty())
+        return std::nullopt;
+    std::getline(in, channels, '/');
+    codec.rate = std::atoi(rate.c_str());
+    codec.channels = channels.empty() ? 1 : std::atoi(channels.c_str());
+    return codec;
+}
+
+bool sameCodec(LinphonePayloadType* payload, const CodecName& codec) {
+    return strcasecmp(linphone_payload_type_get_mime_type(payload), codec.mime.c_str()) == 0 &&
+           linphone_payload_type_get_clock_rate(payload) == codec.rate &&
+           linphone_payload_type_get_channels(payload) == codec.channels;
+}
+
+std::string codecText(LinphonePayloadType* payload) {
+    return std::string(linphone_payload_type_get_mime_type(payload)) + "/" +
+           std::to_string(linphone_payload_type_get_clock_rate(payload)) + "/" +
+           std::to_string(linphone_payload_type_get_channels(payload));
+}
+
+void moveFile(const std::string& from, const std::string& to) {
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (error) { // another file system: copy, then remove
+        fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+        fs::remove(from, error);
+    }
+}
+
+} // namespace
+
+EngineCore& EngineCore::instance() {
+    static EngineCore core;
+    return core;
+}
+
+// ---- the engine thread -----------------------------------------------------
+
+void EngineCore::loop() {
+    engineThread_ = std::this_thread::get_id();
+    for (;;) {
+        std::deque<std::function<void()>> batch;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait_for(lock, IterateEvery, [this] { return !tasks_.empty() || quit_; });
+            batch.swap(tasks_);
+            if (quit_ && batch.empty())
+                break;
+        }
+        for (auto& task : batch)
+            task();
+        if (core_)
+            linphone_core_iterate(core_);
+    }
+}
+
+int EngineCore::run(const std::function<int()>& work) {
+    return onEngineThread([&] { return core_ ? work() : -1; });
+}
+
+int EngineCore::onEngineThread(const std::function<int()>& work) {
+    std::unique_lock lock(mutex_);
+    if (!running_)
+        return -1;
+    if (std::this_thread::get_id() == engineThread_) {
+        lock.unlock();
+        return work();
+    }
+    std::promise<int> done;
+    auto result = done.get_future();
+    tasks_.emplace_back([&] { done.set_value(work()); });
+    lock.unlock();
+    wake_.notify_one();
+    return result.get();
+}
+
+// ---- start and stop ----------------------------------------------------------
+
+int EngineCore::init(int sipPort) {
+    std::lock_guard lifecycle(lifecycle_);
+    {
+        std::lock_guard lock(mutex_);
+        if (running_)
+            return 0; // already started: a second start keeps the running engine and its accounts
+        running_ = true;
+        quit_ = false;
+    }
+    thread_ = std::thread([this] { loop(); });
+    const int started = onEngineThread([&] { return startCore(sipPort); });
+    if (started != 0) {
+        stopThread();
+        return -1;
+    }
+    return 0;
+}
+
+int EngineCore::startCore(int sipPort) {
+    {
+        char pattern[] = "/tmp/ringlark-engine-XXXXXX";
+        if (!::mkdtemp(pattern))
+            return -1;
+        folder_ = std::string(pattern) + "/"; // the stack appends file names without a separator
+        fs::create_directories(folder_ + "plugins");
+
+        const char* bind = std::getenv("RINGLARK_ENGINE_BIND"); // tests keep everything on loopback
+        {
+            std::ofstream rc(folder_ + "linphonerc");
+            rc << "[sip]\nsip_port=" << (sipPort > 0 ? sipPort : -1) << "\nsip_tcp_port=0\nsip_tls_port=0\n";
+            if (bind && *bind)
+                rc << "bind_address=" << bind << "\n[rtp]\nbind_address=" << bind << "\n";
+            rc << "[misc]\nmax_calls=16\n";
+        }
+
+        const std::string data = dataFolder();
+        std::error_code ignored;
+        fs::create_directories(data, ignored);
+        LinphoneLoggingService* logging = linphone_logging_service_get();
+        // The log goes to a file in the data folder, never to the console.
+        static LinphoneLoggingServiceCbs* quiet = [] {
+            LinphoneLoggingServiceCbs* callbacks =
+                linphone_factory_create_logging_service_cbs(linphone_factory_get());
+            linphone_logging_service_cbs_set_log_message_written(
+                callbacks, [](LinphoneLoggingService*, const char*, LinphoneLogLevel, const char*) {});
+            return callbacks;
+        }();
+        linphone_logging_service_add_callbacks(logging, quiet);
+        bctbx_set_log_handler([](const char*, BctbxLogLevel, const char*, va_list) {});
+        linphone_logging_service_set_log_file(logging, data.c_str(), "engine.log", 8 * 1024 * 1024);
+        linphone_logging_service_set_log_level(logging, LinphoneLogLevelMessage);
+
+        LinphoneFactory* factory = linphone_factory_get();
+        linphone_factory_set_config_dir(factory, folder_.c_str());
+        linphone_factory_set_data_dir(factory, folder_.c_str());
+        linphone_factory_set_msplugins_dir(factory, (folder_ + "plugins").c_str());
+        const bool soundCard = hasSoundCard();
+        ms_snd_card_manager_bypass_soundcard_detection(soundCard ? FALSE : TRUE);
+
+        core_ = linphone_factory_create_core_3(factory, (folder_ + "linphonerc").c_str(), nullptr, nullptr);
+        if (!core_)
+            return -1;
+        if (!soundCard) { // no devices: calls still connect, with silence
+            linphone_core_set_use_files(core_, TRUE);
+            linphone_core_set_play_file(core_, nullptr);
+            linphone_core_set_record_file(core_, nullptr);
+        }
+        linphone_core_set_ring(core_, nullptr);
+        linphone_core_set_ringback(core_, nullptr);
+        linphone_core_enable_video_capture(core_, FALSE);
+        linphone_core_enable_video_display(core_, FALSE);
+        linphone_core_set_user_agent(core_, "Ringlark", "1.0.7");
+        // A GRUU contact carries no port; proxies that do not know GRUU then route
+        // in-dialog requests such as BYE to port 5060.
+        linphone_core_remove_supported_tag(core_, "gruu");
+        linphone_core_set_inc_timeout(core_, LongTimeoutSeconds);
+        linphone_core_set_nortp_timeout(core_, LongTimeoutSeconds);
+
+        LinphoneTransports* transports = linphone_factory_create_transports(factory);
+        linphone_transports_set_udp_port(transports, sipPort > 0 ? sipPort : LC_SIP_TRANSPORT_RANDOM);
+        linphone_transports_set_tcp_port(transports, LC_SIP_TRANSPORT_DISABLED);
+        linphone_transports_set_tls_port(transports, LC_SIP_TRANSPORT_DISABLED);
+        linphone_core_set_transports(core_, transports);
+        linphone_transports_unref(transports);
+
+        LinphoneCoreCbs* callbacks = linphone_factory_create_core_cbs(factory);
+        linphone_core_cbs_set_call_state_changed(callbacks, &EngineCore::onCallStateChanged);
+        linphone_core_cbs_set_account_registration_state_changed(callbacks,
+                                                                 &EngineCore::onRegistrationChanged);
+        linphone_core_cbs_set_dtmf_received(callbacks, &EngineCore::onDtmfReceived);
+        linphone_core_add_callbacks(core_, callbacks);
+        linphone_core_cbs_unref(callbacks);
+
+        if (linphone_core_start(core_) != 0) {
+            linphone_core_unref(core_);
+            core_ = nullptr;
+            return -1;
+        }
+        applyEncryption();
+        return 0;
+    }
+}
+
+int EngineCore::shutdown() {
+    std::lock_guard lifecycle(lifecycle_);
+    const int result = run([this] {
+        stopCore();
+        return 0;
+    });
+    stopThread();
+    return result;
+}
+
+void EngineCore::stopCore() {
+    linphone_core_terminate_all_calls(core_);
+    for (auto& [id, account] : accounts_) {
+        LinphoneAccountParams* params = linphone_account_params_clone(linphone_account_get_params(account));
+        linphone_account_params_set_register_enabled(params, FALSE);
+        linphone_account_set_params(account, params);
+        linphone_account_params_unref(params);
+    }
+    // Let the un-REGISTER and the BYEs go out, but do not hang on a silent server.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    auto settled = [this] {
+        for (auto& [id, account] : accounts_) {
+            const auto state = linphone_account_get_state(account);
+            if (state == LinphoneRegistrationOk || state == LinphoneRegistrationProgress)
+                return false;
+        }
+        return calls_.empty();
+    };
+    while (!settled() && std::chrono::steady_clock::now() < deadline) {
+        linphone_core_iterate(core_);
+        std::this_thread::sleep_for(IterateEvery);
+    }
+    linphone_core_stop(core_);
+    for (auto& [id, call] : calls_)
+        linphone_call_unref(call.call);
+    calls_.clear();
+    accounts_.clear();
+    linphone_core_unref(core_);
+    core_ = nullptr;
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+    folder_.clear();
+}
+
+void EngineCore::stopThread() {
+    {
+        std::lock_guard lock(mutex_);
+        running_ = false;
+        quit_ = true;
+    }
+    wake_.notify_one();
+    if (thread_.joinable()) {
+        if (std::this_thread::get_id() == thread_.get_id())
+            thread_.detach(); // shut down from one of our own callbacks: the loop ends by itself
+        else
+            thread_.join();
+    }
+    engineThread_ = std::thread::id();
+}
+
+// ---- accounts --------------------------------------------------------------
+
+int EngineCore::registerAccount(const AccountRequest& request) {
+    return run([&] {
+        LinphoneFactory* factory = linphone_factory_get();
+        LinphoneAddress* identity = linphone_factory_create_address(factory, request.accountUri.c_str());
+        if (!identity)
+            return -1;
+        // REGISTER ignores routes, so a given proxy becomes the server and the route for calls.
+        const std::string server = request.proxyUri.empty() ? request.registrarUri : request.proxyUri;
+        LinphoneAccountParams* params = linphone_core_create_account_params(core_);
+        linphone_account_params_set_identity_address(params, identity);
+        linphone_address_unref(identity);
+        if (linphone_account_params_set_server_addr(params, server.c_str()) != 0) {
+            linphone_account_params_unref(params);
+            return -1;
+        }
+        if (!request.proxyUri.empty()) {
+            if (LinphoneAddress* route = linphone_factory_create_address(factory, request.proxyUri.c_str())) {
+                bctbx_list_t* routes = bctbx_list_append(nullptr, route);
+                linphone_account_params_set_routes_addresses(params, routes);
+                bctbx_list_free(routes);
+                linphone_address_unref(route);
+            }
+        }
+        if (request.reregisterSeconds > 0)
+            linphone_account_params_set_expires(params, request.reregisterSeconds);
+        linphone_account_params_set_register_enabled(params, TRUE);
+
+        const char* realm = request.realm == "*" || request.realm.empty() ? nullptr : request.realm.c_str();
+        LinphoneAuthInfo* auth = linphone_factory_create_auth_info(
+            factory, request.userName.c_str(), nullptr, request.password.c_str(), nullptr, realm, nullptr);
+        linphone_core_add_auth_info(core_, auth);
+        linphone_auth_info_unref(auth);
+
+        if (request.rtpPort > 0)
+            linphone_core_set_audio_port(core_, request.rtpPort);
+        if (request.keepAliveSeconds > 0) {
+            linphone_config_set_int(linphone_core_get_config(core_), "sip", "keepalive_period",
+                                    request.keepAliveSeconds * 1000);
+            linphone_core_enable_keep_alive(core_, TRUE);
+        }
+
+        LinphoneAccount* account = linphone_core_create_account(core_, params);
+        linphone_account_params_unref(params);
+        if (!account)
+            return -1;
+        const int id = nextAccountId_++;
+        accounts_[id] = account;
+        linphone_core_add_account(core_, account);
+        if (request.isDefault || !linphone_core_get_default_account(core_))
+            linphone_core_set_default_account(core_, account);
+        linphone_account_unref(account); // the core holds it
+        return id;
+    });
+}
+
+bool EngineCore::anyAccountRegistered() const {
+    for (const auto& [id, account] : accounts_)
+        if (linphone_account_get_state(account) == LinphoneRegistrationOk)
+            return true;
+    return false;
+}
+
+void EngineCore::onRegistrationChanged(LinphoneCore*, LinphoneAccount* account,
+                                       LinphoneRegistrationState state, const char*) {
+    auto& self = instance();
+    int id = -1;
+    for (const auto& [accountId, known] : self.accounts_)
+        if (known == account)
+            id = accountId;
+    int code = 0;
+    if (state == LinphoneRegistrationOk) {
+        code = 200;
+    } else if (state == LinphoneRegistrationFailed) {
+        const LinphoneErrorInfo* error = linphone_account_get_error_info(account);
+        code = error ? linphone_error_info_get_protocol_code(error) : 0;
+        // No answer, or nothing listening: the stack makes up a 503 "io error" of its own,
+        // which the dialer knows as a time-out. A 503 from the server stays 503.
+        const char* phrase = error ? linphone_error_info_get_phrase(error) : nullptr;
+        if (code == 0 || (code == 503 && phrase && strcasecmp(phrase, "io error") == 0))
+            code = 408;
+    } else {
+        return;
+    }
+    if (auto handler = self.handlers_.regState.load())
+        handler(id, code);
+}
+
+// ---- calls -----------------------------------------------------------------
+
+EngineCore::Call* EngineCore::find(int callId) {
+    auto it = calls_.find(callId);
+    return it == calls_.end() ? nullptr : &it->second;
+}
+
+int EngineCore::idOf(LinphoneCall* call) {
+    for (auto& [id, known] : calls_)
+        if (known.call == call)
+            return id;
+    const int id = nextCallId_++;
+    calls_[id].call = linphone_call_ref(call);
+    return id;
+}
+
+std::string EngineCore::newRecordingPlaceholder() {
+    return folder_ + "recording-" + std::to_string(nextRecording_++) + ".wav";
+}
+
+// The calls of an account go out under its identity, through its server.
+LinphoneProxyConfig* EngineCore::proxyConfigOf(int accountId) {
+    auto account = accounts_.find(accountId);
+    if (account == accounts_.end())
+        return nullptr;
+    const LinphoneAddress* identity =
+        linphone_account_params_get_identity_address(linphone_account_get_params(account->second));
+    for (const bctbx_list_t* it = linphone_core_get_proxy_config_list(core_); it; it = bctbx_list_next(it)) {
+        auto* config = static_cast<LinphoneProxyConfig*>(bctbx_list_get_data(it));
+        const LinphoneAddress* candidate = linphone_proxy_config_get_identity_address(config);
+        if (identity && candidate && linphone_address_weak_equal(identity, candidate))
+            return config;
+    }
+    return nullptr;
+}
+
+int EngineCore::makeCall(int accountId, const std::string& destination) {
+    return run([&] {
+        LinphoneAddress* address = linphone_core_interpret_url(core_, destination.c_str());
+        if (!address)
+            return -1;
+        // The recorder must be in the parameters before media starts.
+        LinphoneCallParams* params = linphone_core_create_call_params(core_, nullptr);
+        linphone_call_params_set_record_file(params, newRecordingPlaceholder().c_str());
+        if (LinphoneProxyConfig* from = proxyConfigOf(accountId))
+            linphone_call_params_set_proxy_config(params, from);
+        LinphoneCall* call = linphone_core_invite_address_with_params(core_, address, params);
+        linphone_call_params_unref(params);
+        linphone_address_unref(address);
+        return call ? idOf(call) : -1;
+    });
+}
+
+int EngineCore::answerCall(int callId, int statusCode) {
+    return run([&] {
+        Call* call = find(callId);
+        if (!call)
+            return -1;
+        if (statusCode == 200) {
+            LinphoneCallParams* params = linphone_core_create_call_params(core_, call->call);
+            linphone_call_params_set_record_file(params, newRecordingPlaceholder().c_str());
+            const int result = linphone_call_accept_with_params(call->call, params);
+            linphone_call_params_unref(params);
+            return result;
+        }
+        LinphoneErrorInfo* error = linphone_factory_create_error_info(linphone_factory_get());
+        linphone_error_info_set(error, "SIP", linphone_error_code_to_reason(statusCode), statusCode, nullptr,
+                                nullptr);
+        const int result = linphone_call_decline_with_error_info(call->call, error);
+        linphone_error_info_unref(error);
+        return result;
+    });
+}
+
+int EngineCore::releaseCall(int callId) {
+    return run([&] {
+        Call* call = find(callId);
+        if (!call)
+            return -1;
+        const auto state = linphone_call_get_state(call->call);
+        if (state == LinphoneCallIncomingReceived || state == LinphoneCallIncomingEarlyMedia)
+            return linphone_call_decline(call->call, LinphoneReasonDeclined); // unanswered: 603
+        return linphone_call_terminate(call->call);
+    });
+}
+
+int EngineCore::holdCall(int callId) {
+    return run([&] {
+        Call* call = find(callId);
+        return call ? linphone_call_pause(call->call) : -1;
+    });
+}
+
+int EngineCore::retrieveCall(int callId) {
+    return run([&] {
+        Call* call = find(callId);
+        return call ? linphone_call_resume(call->call) : -1;
+    });
+}
+
+int EngineCore::transferCall(int callId, const std::string& destination) {
+    return run([&] {
+        Call* call = find(callId);
+        if (!call)
+            return -1;
+        LinphoneAddress* address = linphone_core_interpret_url(core_, destination.c_str());
+        if (!address)
+            return -1;
+        const int result = linphone_call_transfer_to(call->call, address);
+        linphone_address_unref(address);
+        return result;
+    });
+}
+
+int EngineCore::conference(int callId) {
+    return run([&] {
+        if (!find(callId))
+            return -1;
+        // The stack crashes when a conference call ends without a registered account.
+        if (!anyAccountRegistered())
+            return -1;
+        LinphoneConference* conference = linphone_core_get_conference(core_);
+        if (!conference) {
+            LinphoneConferenceParams* params = linphone_core_create_conference_params(core_);
+            linphone_conference_params_set_audio_enabled(params, TRUE);
+            linphone_conference_params_set_local_participant_enabled(params, TRUE);
+            conference = linphone_core_create_conference_with_params(core_, params);
+            linphone_conference_params_unref(params);
+            if (!conference)
+                return -1;
+        }
+        int result = 0;
+        for (auto& [id, call] : calls_) {
+            const auto state = linphone_call_get_state(call.call);
+            const bool live = state == LinphoneCallStreamsRunning || state == LinphoneCallPaused ||
+                              state == LinphoneCallPausedByRemote;
+            if (live && !linphone_call_get_conference(call.call))
+                result |= linphone_conference_add_participant(conference, call.call);
+        }
+        return result;
+    });
+}
+
+int EngineCore::dialDtmf(int callId, const std::string& digits, int mode) {
+    return run([&] {
+        Call* call = find(callId);
+        if (!call || digits.empty())
+            return -1;
+        linphone_core_set_use_rfc2833_for_dtmf(core_, mode == 1);
+        linphone_core_set_use_info_for_dtmf(core_, mode != 1);
+        if (digits.size() == 1)
+            return linphone_call_send_dtmf(call->call, digits[0]);
+        return linphone_call_send_dtmfs(call->call, digits.c_str());
+    });
+}
+
+int EngineCore::startRecording(int callId, const std::string& path) {
+    return run([&] {
+        Call* call = find(callId);
+        if (!call || path.empty())
+            return -1;
+        if (recordingCall_ >= 0 && recordingCall_ != callId)
+            finishRecording(recordingCall_);
+        call->recordTarget = path;
+        linphone_call_start_recording(call->call);
+        recordingCall_ = callId;
+        return 0;
+    });
+}
+
+int EngineCore::stopRecording() {
+    return run([&] {
+        if (recordingCall_ < 0)
+            return -1;
+        finishRecording(recordingCall_);
+        return 0;
+    });
+}
+
+// Closes the recorder and puts its file where the dialer asked for it.
+void EngineCore::finishRecording(int callId) {
+    if (recordingCall_ == callId)
+        recordingCall_ = -1;
+    Call* call = find(callId);
+    if (!call || call->recordTarget.empty())
+        return;
+    linphone_call_stop_recording(call->call);
+    const char* placeholder = linphone_call_params_get_record_file(linphone_call_get_params(call->call));
+    if (placeholder && fs::exists(placeholder))
+        moveFile(placeholder, call->recordTarget);
+    call->recordTarget.clear();
+}
+
+void EngineCore::report(int callId, int state) {
+    Call* call = find(callId);
+    if (!call || state <= call->lastReported)
+        return; // each state once, forward only
+    call->lastReported = state;
+    if (auto handler = handlers_.callState.load())
+        handler(callId, state);
+}
+
+void EngineCore::onCallStateChanged(LinphoneCore*, LinphoneCall* linphoneCall, LinphoneCallState state,
+                                    const char*) {
+    auto& self = instance();
+    const int id = self.idOf(linphoneCall);
+    switch (state) {
+    case LinphoneCallOutgoingInit:
+    case LinphoneCallOutgoingProgress:
+        self.report(id, RINGLARK_CALL_CALLING);
+        break;
+    case LinphoneCallIncomingReceived: {
+        self.report(id, RINGLARK_CALL_INCOMING);
+        char* remote = linphone_address_as_string(linphone_call_get_remote_address(linphoneCall));
+        if (auto handler = self.handlers_.incoming.load())
+            handler(id, remote ? remote : "");
+        bctbx_free(remote);
+        break;
+    }
+    case LinphoneCallOutgoingRinging:
+    case LinphoneCallOutgoingEarlyMedia:
+    case LinphoneCallIncomingEarlyMedia:
+        self.report(id, RINGLARK_CALL_EARLY);
+        break;
+    case LinphoneCallConnected:
+        self.report(id, RINGLARK_CALL_CONNECTING);
+        break;
+    case LinphoneCallStreamsRunning:
+        self.report(id, RINGLARK_CALL_CONFIRMED);
+        break;
+    case LinphoneCallPaused:
+        if (auto handler = self.handlers_.holdConfirm.load())
+            handler(id);
+        break;
+    case LinphoneCallError:
+    case LinphoneCallEnd:
+        self.report(id, RINGLARK_CALL_DISCONNECTED);
+        break;
+    case LinphoneCallReleased:
+        self.report(id, RINGLARK_CALL_DISCONNECTED);
+        self.finishRecording(id);
+        if (Call* call = self.find(id)) {
+            linphone_call_unref(call->call);
+            self.calls_.erase(id);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void EngineCore::onDtmfReceived(LinphoneCore*, LinphoneCall*, int dtmf) {
+    if (auto handler = instance().handlers_.dtmf.load())
+        handler(dtmf);
+}
+
+// ---- codecs ----------------------------------------------------------------
+
+int EngineCore::setCodecPriority(const char* name, int priority) {
+    auto codec = parseCodec(name);
+    if (!codec)
+        return -1;
+    return run([&] {
+        bctbx_list_t* payloads = linphone_core_get_audio_payload_types(core_);
+        LinphonePayloadType* match = nullptr;
+        for (bctbx_list_t* it = payloads; it; it = bctbx_list_next(it))
+            if (sameCodec(static_cast<LinphonePayloadType*>(bctbx_list_get_data(it)), *codec))
+                match = static_cast<LinphonePayloadType*>(bctbx_list_get_data(it));
+        int result = -1;
+        if (match) {
+            result = 0;
+            linphone_payload_type_enable(match, priority > 0);
+            priorities_[codecText(match)] = std::clamp(priority, 0, 255);
+            // Enabled codecs with a priority first, highest first; the rest keep their order.
+            std::vector<LinphonePayloadType*> ordered;
+            for (bctbx_list_t* it = payloads; it; it = bctbx_list_next(it))
+                ordered.push_back(static_cast<LinphonePayloadType*>(bctbx_list_get_data(it)));
+            std::stable_sort(ordered.begin(), ordered.end(),
+                             [this](LinphonePayloadType* a, LinphonePayloadType* b) {
+                                 auto rank = [this](LinphonePayloadType* p) {
+                                     auto it = priorities_.find(codecText(p));
+                                     return it == priorities_.end() ? 0 : it->second;
+                                 };
+                                 return rank(a) > rank(b);
+                             });
+            bctbx_list_t* list = nullptr;
+            for (auto* payload : ordered)
+                list = bctbx_list_append(list, payload);
+            linphone_core_set_audio_payload_types(core_, list);
+            bctbx_list_free(list);
+        }
+        bctbx_list_free_with_data(payloads,
+                                  reinterpret_cast<bctbx_list_free_func>(linphone_payload_type_unref));
+        return result;
+    });
+}
+
+int EngineCore::codecCount() {
+    return run([&] {
+        bctbx_list_t* payloads = linphone_core_get_audio_payload_types(core_);
+        const int count = static_cast<int>(bctbx_list_size(payloads));
+        bctbx_list_free_with_data(payloads,
+                                  reinterpret_cast<bctbx_list_free_func>(linphone_payload_type_unref));
+        return count;
+    });
+}
+
+const char* EngineCore::codecName(int index) {
+    thread_local std::string name;
+    const int found = run([&] {
+        bctbx_list_t* payloads = linphone_core_get_audio_payload_types(core_);
+        auto* entry = index >= 0 ? bctbx_list_nth_data(payloads, index) : nullptr;
+        if (entry)
+            name = codecText(static_cast<LinphonePayloadType*>(entry));
+        bctbx_list_free_with_data(payloads,
+                                  reinterpret_cast<bctbx_list_free_func>(linphone_payload_type_unref));
+        return entry ? 0 : -1;
+    });
+    return found == 0 ? name.c_str() : nullptr;
+}
+
+// ---- encryption ------------------------------------------------------------
+
+int EngineCore::updateEncryption(const std::function<void(Encryption&)>& change) {
+    {
+        std::lock_guard lock(mutex_);
+        change(encryption_);
+        if (!running_)
+            return 0; // recorded; applied when the engine starts
+    }
+    return run([this] {
+        applyEncryption();
+        return 0;
+    });
+}
+
+void EngineCore::applyEncryption() {
+    Encryption encryption;
+    {
+        std::lock_guard lock(mutex_);
+        encryption = encryption_;
+    }
+    const bool srtp = encryption.mediaEnabled;
+    linphone_core_set_media_encryption(core_,
+                                       srtp ? LinphoneMediaEncryptionSRTP : LinphoneMediaEncryptionNone);
+    linphone_core_set_media_encryption_mandatory(core_, srtp);
+}
+
+} // namespace ringlark

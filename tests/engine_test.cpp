@@ -1,0 +1,424 @@
+// The engine library against real SIP peers on 127.0.0.1: sipp scenarios and
+// a kamailio registrar. The engine is bound the way the dialer binds it.
+#include "platform/EngineLibrary.h"
+#include "support/Fakes.h"
+#include "support/Peers.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <fstream>
+#include <netinet/in.h>
+#include <regex>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const fs::path Scenarios = SIP_SCENARIOS;
+
+std::string uriAt(int port, const std::string& user = "service") {
+    return "sip:" + user + "@127.0.0.1:" + std::to_string(port);
+}
+
+// Call states of one call id, in the order reported.
+std::vector<int> statesOf(const std::vector<std::string>& events, int callId) {
+    std::vector<int> states;
+    const std::string prefix = "call " + std::to_string(callId) + " ";
+    for (const auto& event : events)
+        if (event.rfind(prefix, 0) == 0)
+            states.push_back(std::stoi(event.substr(prefix.size())));
+    return states;
+}
+
+int idIn(const std::string& event) {
+    std::istringstream in(event);
+    std::string kind;
+    int id = -1;
+    in >> kind >> id;
+    return id;
+}
+
+struct EnginePeers : testing::Test {
+    TempDir temp;
+    EngineLibrary engine{ENGINE_DIR};
+    EventLog events;
+    int sipPort = freeUdpPort();
+
+    void SetUp() override {
+        ::setenv("XDG_DATA_HOME", (temp.path() / "data").c_str(), 1);
+        ::setenv("RINGLARK_ENGINE_BIND", "127.0.0.1", 1);
+        ASSERT_TRUE(engine.load());
+        engine.onRegState([this](int account, int code) {
+            events.add("reg " + std::to_string(account) + " " + std::to_string(code));
+        });
+        engine.onCallState([this](int call, int state) {
+            events.add("call " + std::to_string(call) + " " + std::to_string(state));
+        });
+        engine.onCallIncoming([this](int call, const std::string& uri) {
+            events.add("incoming " + std::to_string(call) + " " + uri);
+        });
+        engine.onDtmfDigit([this](int digit) { events.add("dtmf " + std::to_string(digit)); });
+        engine.onCallHoldConfirm([this](int call) { events.add("held " + std::to_string(call)); });
+        ASSERT_EQ(engine.init(0, sipPort), 0);
+    }
+
+    void TearDown() override { EXPECT_EQ(engine.shutdown(), 0); }
+
+    int registerWith(int registrarPort, const std::string& user, const std::string& password) {
+        const std::string aor = uriAt(registrarPort, user);
+        return engine.registerAccount(aor, aor, "*", user, password, nullptr, 1, 300, 0, 0);
+    }
+
+    // Places a call and waits until it is established; returns its id.
+    int establishedCallTo(const Sipp& peer) {
+        const int id = engine.makeCall(-1, uriAt(peer.port()));
+        EXPECT_GE(id, 0);
+        EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 5", 10s))
+            << testing::PrintToString(events.all());
+        return id;
+    }
+};
+
+} // namespace
+
+// sipp checks response codes before it substitutes keywords, so the plain
+// registrar gets its reply written into a copy of the scenario.
+fs::path registrarAnswering(const fs::path& folder, const std::string& reply) {
+    std::string scenario = readText(Scenarios / "registrar.xml");
+    scenario.replace(scenario.find("[reply]"), 7, reply);
+    const fs::path path = folder / ("registrar-" + reply.substr(0, 3) + ".xml");
+    std::ofstream(path) << scenario;
+    return path;
+}
+
+TEST_F(EnginePeers, RegistrarAnswersReachTheDialerAsCodes) {
+    const std::vector<std::string> digest{"-key", "user", "alice", "-key", "password", "secret"};
+    struct Case {
+        fs::path scenario;
+        std::vector<std::string> keys;
+        std::string password;
+        int code;
+    };
+    const Case cases[] = {
+        {registrarAnswering(temp.path(), "200 OK"), {}, "secret", 200},
+        {Scenarios / "registrar-digest.xml", digest, "secret", 200},
+        {Scenarios / "registrar-digest.xml", digest, "wrong", 401},
+        {registrarAnswering(temp.path(), "403 Forbidden"), {}, "secret", 403},
+        {registrarAnswering(temp.path(), "404 Not Found"), {}, "secret", 404},
+        {registrarAnswering(temp.path(), "503 Service Unavailable"), {}, "secret", 503},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scenario.filename().string() + " " + std::to_string(c.code));
+        Sipp registrar(Scenarios, c.scenario, freeUdpPort(), c.keys);
+        const int account = registerWith(registrar.port(), "alice", c.password);
+        ASSERT_GE(account, 0);
+        const std::string expected = "reg " + std::to_string(account) + " " + std::to_string(c.code);
+        EXPECT_TRUE(events.waitFor(expected, 15s)) << testing::PrintToString(events.all());
+        if (c.code == 200) {
+            EXPECT_TRUE(registrar.messages().find("REGISTER sip:127.0.0.1:") != std::string::npos);
+        }
+        // Start over for the next registrar.
+        ASSERT_EQ(engine.shutdown(), 0);
+        ASSERT_EQ(engine.init(0, freeUdpPort()), 0);
+    }
+}
+
+TEST_F(EnginePeers, UnreachableRegistrarReportsATimeout) {
+    const int account = registerWith(freeUdpPort(), "alice", "secret"); // nothing listens there
+    EXPECT_TRUE(events.waitFor("reg " + std::to_string(account) + " 408", 60s))
+        << testing::PrintToString(events.all());
+}
+
+TEST_F(EnginePeers, OutgoingCallGoesThroughItsStatesOnce) {
+    Sipp peer(Scenarios, "uas", freeUdpPort());
+    const int id = establishedCallTo(peer);
+    EXPECT_EQ(engine.releaseCall(id), 0);
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
+    EXPECT_EQ(peer.wait(10s), 0) << peer.messages();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(statesOf(events.all(), id), (std::vector<int>{1, 3, 4, 5, 6}));
+}
+
+TEST_F(EnginePeers, CodecPrioritiesOrderTheOffer) {
+    EXPECT_EQ(engine.setCodecPriority("PCMA/8000/1", 255), 0);
+    EXPECT_EQ(engine.setCodecPriority("pcmu/8000/1", 254), 0) << "names are case-insensitive";
+    EXPECT_EQ(engine.setCodecPriority("G729/8000/1", 0), 0);
+    EXPECT_EQ(engine.setCodecPriority("G723/8000/1", 0), -1) << "a codec the engine lacks";
+    EXPECT_EQ(engine.setCodecPriority("garbage", 10), -1);
+
+    Sipp peer(Scenarios, "uas", freeUdpPort());
+    const int id = establishedCallTo(peer);
+    engine.releaseCall(id);
+    peer.wait(10s);
+    std::smatch offer;
+    const std::string messages = peer.messages();
+    ASSERT_TRUE(std::regex_search(messages, offer, std::regex("m=audio [0-9]+ RTP/AVP ([0-9 ]+)")))
+        << messages;
+    const std::string payloads = offer[1];
+    EXPECT_EQ(payloads.rfind("8 0", 0), 0u) << payloads;
+    EXPECT_EQ((" " + payloads + " ").find(" 18 "), std::string::npos) << payloads;
+}
+
+TEST_F(EnginePeers, IncomingCallAnsweredWithDtmfBothWays) {
+    Sipp caller(Scenarios, "uac-call.xml", freeUdpPort(),
+                {"-s", "ringlark", "127.0.0.1:" + std::to_string(sipPort)});
+    const std::string incoming = events.waitForPrefix("incoming ", 10s);
+    ASSERT_FALSE(incoming.empty()) << testing::PrintToString(events.all());
+    const int id = idIn(incoming);
+    EXPECT_NE(incoming.find("sip:5551234@127.0.0.1"), std::string::npos) << incoming;
+    EXPECT_EQ(engine.answerCall(id, 200), 0);
+    ASSERT_TRUE(events.waitFor("call " + std::to_string(id) + " 5", 10s));
+    EXPECT_TRUE(events.waitFor("dtmf " + std::to_string('5'), 10s)) << testing::PrintToString(events.all());
+    EXPECT_EQ(engine.dialDtmf(id, "7", 0), 0); // SIP INFO, which the peer checks
+    EXPECT_EQ(caller.wait(20s), 0) << caller.messages();
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
+    EXPECT_EQ(statesOf(events.all(), id), (std::vector<int>{2, 4, 5, 6}));
+}
+
+TEST_F(EnginePeers, HoldAndRetrieveAreReInvites) {
+    Sipp peer(Scenarios, "uas-hold.xml", freeUdpPort());
+    const int id = establishedCallTo(peer);
+    EXPECT_EQ(engine.holdCall(id), 0);
+    EXPECT_TRUE(events.waitFor("held " + std::to_string(id), 10s)) << testing::PrintToString(events.all());
+    EXPECT_EQ(engine.retrieveCall(id), 0);
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(engine.releaseCall(id), 0);
+    EXPECT_EQ(peer.wait(15s), 0) << peer.messages();
+    EXPECT_EQ(statesOf(events.all(), id), (std::vector<int>{1, 3, 4, 5, 6}))
+        << "resuming reports nothing twice";
+}
+
+TEST_F(EnginePeers, BlindTransferSendsReferAndHangsUp) {
+    Sipp peer(Scenarios, "uas-refer.xml", freeUdpPort());
+    const int id = establishedCallTo(peer);
+    const std::string target = uriAt(freeUdpPort(), "2001");
+    EXPECT_EQ(engine.xferCall(id, target), 0);
+    EXPECT_EQ(peer.wait(20s), 0) << peer.messages();
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
+    EXPECT_TRUE(std::regex_search(peer.messages(), std::regex("Refer-To: <?" + target))) << peer.messages();
+}
+
+TEST_F(EnginePeers, BeingTransferredCallsTheTargetAsANewCall) {
+    Sipp target(Scenarios, "uas", freeUdpPort());
+    Sipp transferor(
+        Scenarios, "uac-transferor.xml", freeUdpPort(),
+        {"-s", "ringlark", "-key", "target", uriAt(target.port()), "127.0.0.1:" + std::to_string(sipPort)});
+    const std::string incoming = events.waitForPrefix("incoming ", 10s);
+    ASSERT_FALSE(incoming.empty());
+    const int first = idIn(incoming);
+    engine.answerCall(first, 200);
+    // The new call to the target is reported under an id of its own.
+    const int second = first + 1;
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(second) + " 5", 20s))
+        << testing::PrintToString(events.all());
+    EXPECT_EQ(transferor.wait(20s), 0) << transferor.messages();
+    EXPECT_EQ(statesOf(events.all(), second).front(), 1);
+    engine.releaseCall(second);
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(second) + " 6", 10s));
+}
+
+TEST_F(EnginePeers, RecordingHoldsTheRemoteAudio) {
+    Sipp peer(Scenarios, "uas-record.xml", freeUdpPort());
+    const int id = establishedCallTo(peer);
+    const fs::path wav = temp.path() / "call recording.wav";
+    EXPECT_EQ(engine.callRecordingStart(id, wav.string()), 0);
+    std::this_thread::sleep_for(3s);
+    EXPECT_EQ(engine.callRecordingStop(), 0);
+    engine.releaseCall(id);
+    peer.wait(15s);
+
+    const std::string data = readText(wav);
+    ASSERT_GT(data.size(), 44u) << "no recording at " << wav;
+    EXPECT_EQ(data.substr(0, 4), "RIFF");
+    EXPECT_EQ(data.substr(8, 4), "WAVE");
+    // Mono 16-bit samples after the header: the peer's speech is far from silence.
+    long loud = 0;
+    for (std::size_t i = 44; i + 1 < data.size(); i += 2) {
+        const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(data[i]) |
+                                                      (static_cast<unsigned char>(data[i + 1]) << 8));
+        if (std::abs(sample) > 1000)
+            ++loud;
+    }
+    EXPECT_GT(loud, 1000) << data.size() << " bytes";
+}
+
+TEST_F(EnginePeers, ConferenceWithoutRegisteredAccountIsRefused) {
+    Sipp peer(Scenarios, "uas", freeUdpPort());
+    const int id = establishedCallTo(peer);
+    EXPECT_EQ(engine.callConference(id), -1);
+    EXPECT_EQ(engine.releaseCall(id), 0);
+    EXPECT_EQ(peer.wait(10s), 0);
+}
+
+TEST_F(EnginePeers, UnknownIdsAndOddTextsDoNothing) {
+    for (int id : {-1, 0, 7, 1 << 30}) {
+        EXPECT_EQ(engine.releaseCall(id), -1);
+        EXPECT_EQ(engine.answerCall(id, 200), -1);
+        EXPECT_EQ(engine.holdCall(id), -1);
+        EXPECT_EQ(engine.retrieveCall(id), -1);
+        EXPECT_EQ(engine.xferCall(id, "sip:1@127.0.0.1"), -1);
+        EXPECT_EQ(engine.callConference(id), -1);
+        EXPECT_EQ(engine.dialDtmf(id, "1", 1), -1);
+        EXPECT_EQ(engine.callRecordingStart(id, (temp.path() / "x.wav").string()), -1);
+    }
+    EXPECT_EQ(engine.callRecordingStop(), -1);
+    EXPECT_EQ(engine.makeCall(-1, ""), -1);
+    EXPECT_EQ(engine.makeCall(-1, "not a uri at all \x01\x02"), -1);
+    const std::string longUri =
+        "sip:" + std::string(20000, '7') + "@127.0.0.1:" + std::to_string(freeUdpPort());
+    const int id = engine.makeCall(-1, longUri);
+    if (id >= 0)
+        engine.releaseCall(id);
+    const int accented = engine.makeCall(-1, "sip:Jos\xc3\xa9@127.0.0.1:" + std::to_string(freeUdpPort()));
+    if (accented >= 0)
+        engine.releaseCall(accented);
+    EXPECT_EQ(engine.registerAccount("", "", "*", "", "", nullptr, 1, 0, 0, 0), -1);
+    EXPECT_GE(engine.init(0, 0), 0) << "a second start keeps the running engine";
+}
+
+TEST(EngineLifecycle, CallsBeforeStartAndAfterShutdownDoNothing) {
+    TempDir temp;
+    ::setenv("XDG_DATA_HOME", (temp.path() / "data").c_str(), 1);
+    EngineLibrary engine{ENGINE_DIR};
+    ASSERT_TRUE(engine.load());
+    EXPECT_EQ(engine.makeCall(0, "sip:1@127.0.0.1"), -1);
+    EXPECT_EQ(engine.shutdown(), -1);
+    EXPECT_EQ(engine.setCodecPriority("PCMU/8000/1", 255), -1);
+    EXPECT_EQ(engine.setRtpEncryption(1, 1, 2, 1, 3, 4, 5), 0) << "recorded for the next start";
+    ASSERT_EQ(engine.init(0, 0), 0);
+    EXPECT_EQ(engine.shutdown(), 0);
+    EXPECT_EQ(engine.releaseCall(0), -1);
+    EXPECT_EQ(engine.shutdown(), -1);
+    ASSERT_EQ(engine.init(0, 0), 0) << "starts anew after a shutdown";
+    EXPECT_EQ(engine.shutdown(), 0);
+    EXPECT_TRUE(fs::exists(temp.path() / "data" / "Ringlark" / "engine.log"));
+}
+
+TEST_F(EnginePeers, SurvivesHostileMessages) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(sipPort));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const std::string port = std::to_string(sipPort);
+    auto invite = [&](const std::string& from, const std::string& extra, const std::string& length) {
+        return "INVITE sip:ringlark@127.0.0.1:" + port +
+               " SIP/2.0\r\n"
+               "Via: SIP/2.0/UDP 127.0.0.1:9;branch=z9hG4bK" +
+               std::to_string(std::rand()) +
+               "\r\n"
+               "From: " +
+               from + ";tag=1\r\nTo: <sip:ringlark@127.0.0.1>\r\nCall-ID: " + std::to_string(std::rand()) +
+               "\r\nCSeq: 1 INVITE\r\nContact: <sip:x@127.0.0.1:9>\r\nMax-Forwards: 70\r\n" + extra +
+               "Content-Length: " + length + "\r\n\r\n";
+    };
+    const std::string messages[] = {
+        invite("\"</\" <sip:</@127.0.0.1>", "", "0"),
+        invite("\"\\\"</\" <sip:a@127.0.0.1>", "", "0"),
+        invite("<sip:a@127.0.0.1>", "X-Long: " + std::string(60000, 'A') + "\r\n", "0"),
+        invite("<sip:a@127.0.0.1>", "", "-5"),
+        invite("<sip:a@127.0.0.1>", "Content-Type: application/sdp\r\n", "400") +
+            "v=0\r\nm=audio 0 RTP/AVP 999999",
+        "INVITE\r\n\r\n",
+        std::string("\x00\xff\x13\x37 garbage", 12),
+    };
+    for (const auto& message : messages)
+        ::sendto(fd, message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    ::close(fd);
+    std::this_thread::sleep_for(1s);
+    for (const auto& event : events.all())
+        if (event.rfind("incoming ", 0) == 0)
+            engine.releaseCall(idIn(event));
+
+    // Still a working engine.
+    Sipp peer(Scenarios, "uas", freeUdpPort());
+    const int id = establishedCallTo(peer);
+    engine.releaseCall(id);
+    EXPECT_EQ(peer.wait(10s), 0);
+}
+
+namespace {
+
+// A kamailio registrar and proxy on `port` that asks every REGISTER for digest
+// credentials with the password "secret", and routes calls to registered users.
+fs::path writeKamailioConfig(const fs::path& folder, int port) {
+    const fs::path path = folder / "kamailio.cfg";
+    std::ofstream(path)
+        << "#!KAMAILIO\n"
+           "listen=udp:127.0.0.1:"
+        << port
+        << "\n"
+           "children=1\ndisable_tcp=yes\nlog_stderror=yes\ndebug=1\n"
+           "mpath=\"/usr/lib/x86_64-linux-gnu/kamailio/modules/\"\n"
+           "loadmodule \"tm.so\"\nloadmodule \"sl.so\"\nloadmodule \"rr.so\"\nloadmodule \"pv.so\"\n"
+           "loadmodule \"maxfwd.so\"\nloadmodule \"usrloc.so\"\nloadmodule \"registrar.so\"\n"
+           "loadmodule \"siputils.so\"\nloadmodule \"auth.so\"\nloadmodule \"textops.so\"\n"
+           "request_route {\n"
+           "  if (!mf_process_maxfwd_header(\"10\")) { sl_send_reply(\"483\", \"Too Many Hops\"); exit; }\n"
+           "  if (has_totag()) { if (loose_route() || is_method(\"BYE|ACK|INVITE|REFER|NOTIFY|INFO\")) "
+           "{ t_relay(); } exit; }\n"
+           "  if (is_method(\"REGISTER\")) {\n"
+           "    if (!pv_www_authenticate(\"$td\", \"secret\", \"0\")) { www_challenge(\"$td\", \"0\"); exit; "
+           "}\n"
+           "    save(\"location\"); exit;\n"
+           "  }\n"
+           "  if (is_method(\"INVITE\")) { record_route(); }\n"
+           "  if (!lookup(\"location\")) { sl_send_reply(\"404\", \"Not Found\"); exit; }\n"
+           "  t_relay();\n"
+           "}\n";
+    return path;
+}
+
+bool waitForLine(const fs::path& output, const std::string& line, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (readText(output).find(line + "\n") != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(EnginePeers, TwoEnginesCallEachOtherThroughKamailio) {
+    const int proxyPort = freeUdpPort();
+    Process kamailio({"kamailio", "-f", writeKamailioConfig(temp.path(), proxyPort).string(), "-DD", "-E",
+                      "-Y", temp.str(), "-P", (temp.path() / "kamailio.pid").string()},
+                     temp.path() / "kamailio.out");
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(kamailio.running()) << readText(temp.path() / "kamailio.out");
+
+    const fs::path bobOutput = temp.path() / "bob.out";
+    Process bob(
+        {ENGINE_PEER, ENGINE_DIR, std::to_string(freeUdpPort()), "bob", "secret", std::to_string(proxyPort)},
+        bobOutput, {"XDG_DATA_HOME=" + (temp.path() / "bob").string()});
+    ASSERT_TRUE(waitForLine(bobOutput, "reg 0 200", 15s)) << readText(bobOutput);
+
+    const int alice = registerWith(proxyPort, "alice", "secret");
+    ASSERT_TRUE(events.waitFor("reg " + std::to_string(alice) + " 200", 15s))
+        << testing::PrintToString(events.all());
+    const int mallory = registerWith(proxyPort, "mallory", "guess");
+    EXPECT_TRUE(events.waitFor("reg " + std::to_string(mallory) + " 401", 15s))
+        << "the proxy checks passwords";
+
+    const int call = engine.makeCall(alice, uriAt(proxyPort, "bob"));
+    ASSERT_GE(call, 0);
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(call) + " 5", 15s))
+        << testing::PrintToString(events.all());
+    EXPECT_TRUE(waitForLine(bobOutput, "call 0 5", 10s)) << readText(bobOutput);
+    EXPECT_NE(readText(bobOutput).find("incoming 0 sip:alice@127.0.0.1"), std::string::npos)
+        << readText(bobOutput);
+
+    EXPECT_EQ(engine.releaseCall(call), 0);
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(call) + " 6", 10s));
+    EXPECT_TRUE(waitForLine(bobOutput, "call 0 6", 10s)) << readText(bobOutput);
+    bob.terminate();
+    EXPECT_EQ(bob.wait(10s), 0);
+}
