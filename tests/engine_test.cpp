@@ -165,6 +165,24 @@ TEST_F(EnginePeers, CodecPrioritiesOrderTheOffer) {
     EXPECT_EQ((" " + payloads + " ").find(" 18 "), std::string::npos) << payloads;
 }
 
+TEST_F(EnginePeers, MediaEncryptionMakesSrtpRequired) {
+    EXPECT_EQ(engine.setSipEncryption2(1, "key text"), 0) << "signalling settings are only recorded";
+    EXPECT_EQ(engine.setRtpEncryption(1, 202, 101, 1, 45, 78, 12), 0);
+    Sipp peer(Scenarios, "uas", freeUdpPort()); // answers with plain RTP
+    const int id = engine.makeCall(-1, uriAt(peer.port()));
+    ASSERT_GE(id, 0);
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 15s)) << "no call without SRTP";
+    const std::string messages = peer.messages();
+    EXPECT_NE(messages.find("RTP/SAVP"), std::string::npos) << messages;
+    EXPECT_NE(messages.find("a=crypto:"), std::string::npos);
+
+    EXPECT_EQ(engine.setRtpEncryption(0, 0, 0, 0, 0, 0, 0), 0);
+    Sipp plain(Scenarios, "uas", freeUdpPort());
+    const int second = establishedCallTo(plain);
+    engine.releaseCall(second);
+    EXPECT_EQ(plain.messages().find("RTP/SAVP"), std::string::npos);
+}
+
 TEST_F(EnginePeers, IncomingCallAnsweredWithDtmfBothWays) {
     Sipp caller(Scenarios, "uac-call.xml", freeUdpPort(),
                 {"-s", "ringlark", "127.0.0.1:" + std::to_string(sipPort)});
