@@ -6,35 +6,38 @@ int CZUBSoftPhoneApp::run() {
     if (!services_.acquireInstanceLock())
         return 0; // another copy runs; it keeps the stage
 
-    main_ = std::make_unique<CZUBSoftPhoneDlg>(
-        MainWindowServices{services_.ui, services_.files, services_.engine, services_.clock, services_.mixer,
-                           services_.autostart, services_.program});
+    main_ = std::make_unique<CZUBSoftPhoneDlg>(services_.window);
 
-    if (!services_.files.ensureFolder())
+    if (!services_.window.files.ensureFolder())
         return 1;
     AccountSettings account;
-    if (auto bytes = services_.files.read(AccountFileName))
+    if (auto bytes = services_.window.files.read(AccountFileName))
         account = AccountSettings::read(*bytes).record; // fields read so far count
 
-    if (!services_.engine.load())
-        services_.ui.messageBox(u"Unable to Load DLL", u"Ringlark", MessageButtons::Ok);
+    if (!services_.window.engine.load())
+        services_.window.ui.messageBox(u"Unable to Load DLL", u"Ringlark", MessageButtons::Ok);
 
     auto& main = *main_;
     if (account.savePassword == 0) {
-        login_ = std::make_unique<CMainLogin>();
+        login_ = std::make_unique<CMainLogin>(main);
         login_->userName = account.userName;
         login_->password = account.password;
         login_->savePassword = 0;
         main.setLoginWindow(login_.get());
         running_ = login_.get();
-        const int result = services_.ui.runModal(*login_);
+        const int result = services_.window.ui.runModal(*login_);
         running_ = nullptr;
         if (result != res::IdOk)
             return 0;
+        // The login window hands over what it set up.
         main.savePassword = login_->savePassword;
         main.userName = login_->userName;
         main.password = login_->password;
         main.displayUser = login_->userName;
+        main.requestText = login_->requestText;
+        main.replyHeader = login_->replyHeader;
+        main.replyText = login_->replyText;
+        main.accountId = login_->accountId;
     } else {
         main.savePassword = account.savePassword;
         main.userName = account.userName;
@@ -42,8 +45,10 @@ int CZUBSoftPhoneApp::run() {
         main.autoLogin = true;
     }
 
+    if (main.closeRequested)
+        return 0;
     running_ = &main;
-    services_.ui.runModal(main);
+    services_.window.ui.runModal(main);
     running_ = nullptr;
     return 0;
 }

@@ -10,13 +10,7 @@
 // What the program needs from its platform to start.
 struct AppServices {
     std::function<bool()> acquireInstanceLock;
-    Ui& ui;
-    Files& files;
-    Engine& engine;
-    Clock& clock;
-    MixerProbe& mixer;
-    Autostart& autostart;
-    ProgramInfo& program;
+    MainWindowServices window;
 };
 
 // The application: one running copy, the data folder, the saved login, the

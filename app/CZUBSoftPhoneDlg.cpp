@@ -1,6 +1,7 @@
 #include "CZUBSoftPhoneDlg.h"
 
 #include "CAboutDlg.h"
+#include "app/Text.h"
 #include "resources/Dialogs.h"
 #include "services/CMainLogin.h"
 #include "settings/SettingsFiles.h"
@@ -62,6 +63,10 @@ CZUBSoftPhoneDlg::~CZUBSoftPhoneDlg() {
 
 void CZUBSoftPhoneDlg::onInitDialog() {
     auto& v = view();
+    if (closeRequested) {
+        v.endDialog(IdCancel);
+        return;
+    }
     if (login_ && login_->relogin)
         v.showWindow(false);
 
@@ -208,6 +213,9 @@ void CZUBSoftPhoneDlg::onCommand(int id) {
             showPanel(calls_);
         } else if (id == Contacts) {
             showPanel(contacts_);
+        } else {
+            services_.shell.open(
+                toUtf8(CallRecordsAddress(fromUtf8(services_.operatorConfig.myAccountUrl), userName)));
         }
         break;
     case CmdAccountLogin:
@@ -247,7 +255,10 @@ void CZUBSoftPhoneDlg::runMenuCommand(int command) {
     case CmdExit:
         QuitSequence();
         break;
-    default: // Feedback arrives with the web services; 0 is a dismissed menu
+    case CmdFeedback:
+        SendFeedback(services_.shell, view(), provisioned.email);
+        break;
+    default: // 0: the menu was dismissed
         break;
     }
 }
@@ -277,12 +288,11 @@ void CZUBSoftPhoneDlg::accountLogin() {
         return;
     }
     CloseSidePanels();
-    std::unique_ptr<CMainLogin> ownLogin;
-    CMainLogin* login = login_;
-    if (!login) {
-        ownLogin = std::make_unique<CMainLogin>();
-        login = ownLogin.get();
+    if (!login_) {
+        ownLogin_ = std::make_unique<CMainLogin>(*this);
+        login_ = ownLogin_.get();
     }
+    CMainLogin* login = login_;
     login->relogin = true;
     reloginPending = true;
     services_.engine.shutdown();
@@ -302,8 +312,11 @@ void CZUBSoftPhoneDlg::accountLogin() {
         userName = login->userName;
         password = login->password;
         savePassword = login->savePassword;
+        displayUser = userName;
         MainProvisioningPass();
+        QueryBalance();
     }
+    view().showWindow(true);
     modalGuard = false;
 }
 
@@ -432,4 +445,32 @@ void CZUBSoftPhoneDlg::onTrayClick(TrayClick click) {
         runMenuCommand(v.popupMenuAtCursor(MenuMain));
         break;
     }
+}
+
+void CZUBSoftPhoneDlg::QueryBalance() {
+    ::QueryBalance(services_.http, view(), services_.operatorConfig.provisioningUrl,
+                   AdapterAddressText(services_.network.firstAdapterAddress()), userName, password,
+                   displayUser);
+}
+
+void CZUBSoftPhoneDlg::FetchCallRecords() {
+    if (!attached())
+        return; // its messages need the window; the next fetch comes after the next call
+    modalGuard = true;
+    ::FetchCallRecords(services_.http, view(), provisioned.myaccounts, userName, serverCalls);
+    modalGuard = false;
+}
+
+void CZUBSoftPhoneDlg::CloseMainWindow() {
+    if (attached())
+        view().endDialog(IdCancel);
+    else
+        closeRequested = true;
+}
+
+void CZUBSoftPhoneDlg::notify(std::u16string_view text) {
+    if (attached())
+        guardedMessage(text);
+    else
+        services_.ui.messageBox(text, u"Ringlark", MessageButtons::Ok);
 }

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "DialogLogic.h"
+#include "OperatorConfig.h"
 #include "Ports.h"
 #include "addressbook/CCall.h"
 #include "addressbook/CContact.h"
 #include "resources/ResourceIds.h"
+#include "services/AccountServices.h"
+#include "services/Http.h"
+#include "services/Provisioning.h"
 #include "settings/COptions.h"
 #include "telephony/Engine.h"
 #include "telephony/LineTable.h"
@@ -23,6 +27,11 @@ struct MainWindowServices {
     MixerProbe& mixer;
     Autostart& autostart;
     ProgramInfo& program;
+    Http& http;
+    Network& network;
+    Shell& shell;
+    UiPoster& poster;
+    const OperatorConfig& operatorConfig;
 };
 
 // The main window: the hub of every command, timer and engine event. It owns
@@ -45,6 +54,14 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     bool registrationConfirmed = false; // tray clicks act only while set
     bool reloginPending = false;
     bool reloginAborted = false;
+    bool callRecordsFetched = false;
+    bool closeRequested = false; // asked to close before the window ran
+
+    // What provisioning delivered, and the engine account registered with it.
+    std::u16string requestText, replyHeader, replyText;
+    ProvisioningReply provisioned;
+    int accountId = -1;
+    ServerCallRecords serverCalls;
 
     // Window state.
     bool visible = true; // tray toggle
@@ -59,6 +76,9 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     CContact& contactsPanel() { return contacts_; }
     // The login window that started this run, if any; Account Login reuses it.
     void setLoginWindow(CMainLogin* login) { login_ = login; }
+    CMainLogin* loginWindow() const { return login_; }
+    MainWindowServices& services() { return services_; }
+    using DialogLogic::view;
 
     void onInitDialog() override;
     void onCommand(int id) override;
@@ -77,10 +97,21 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     void CloseSidePanels();
     void ResetLineTable();
 
-    // Filled in by the provisioning and balance work; for now the pass only
-    // names the user shown in the status line.
-    void MainProvisioningPass() { displayUser = userName; }
-    void QueryBalance() {}
+    void MainProvisioningPass();
+    void OnRegistrationState(int first, int code);
+    // Registration results reach OnRegistrationState on this window's thread.
+    void BindRegistrationHandler();
+    void QueryBalance();
+    void FetchCallRecords();
+    // Ends the program: closes the window, or keeps it from opening.
+    void CloseMainWindow();
+    // Shows a message on this window when it is up, else without owner.
+    void notify(std::u16string_view text);
+
+    // Filled in by the line table and recent-calls work.
+    void OnCallState(int /*callId*/, int /*state*/) {}
+    void OnCallIncoming(int /*callId*/, const std::u16string& /*remoteUri*/) {}
+    void BuildRecentCallsTree() {}
 
   private:
     void addTooltips();
@@ -102,4 +133,5 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     CContact contacts_;
     bool panelsCreated_ = false;
     CMainLogin* login_ = nullptr;
+    std::unique_ptr<CMainLogin> ownLogin_; // for Account Login after an automatic start
 };

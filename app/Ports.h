@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -76,4 +77,20 @@ class ProgramInfo {
     virtual ~ProgramInfo() = default;
     virtual std::string programPath() const = 0;
     virtual std::u16string currentDirectory() const = 0;
+};
+
+// The computer's network, as the web services need it.
+class Network {
+  public:
+    virtual ~Network() = default;
+    // Hardware address of the first adapter other than loopback.
+    virtual std::optional<std::array<std::uint8_t, 6>> firstAdapterAddress() = 0;
+};
+
+// Hands an address to the desktop (mail program, web browser) without waiting.
+class Shell {
+  public:
+    virtual ~Shell() = default;
+    // false when no program takes the address.
+    virtual bool open(const std::string& address) = 0;
 };

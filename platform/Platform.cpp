@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "app/Text.h"
 
+#include <algorithm>
 #include <alsa/asoundlib.h>
 #include <cerrno>
 #include <climits>
@@ -10,6 +11,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <ifaddrs.h>
+#include <linux/if_packet.h>
+#include <net/if.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -106,4 +110,36 @@ std::string ProcessInfo::programFolder() {
 std::u16string ProcessInfo::currentDirectory() const {
     char buffer[PATH_MAX];
     return ::getcwd(buffer, sizeof buffer) ? fromUtf8(buffer) : std::u16string();
+}
+
+std::optional<std::array<std::uint8_t, 6>> SystemNetwork::firstAdapterAddress() {
+    ifaddrs* interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0)
+        return std::nullopt;
+    std::optional<std::array<std::uint8_t, 6>> found;
+    for (ifaddrs* it = interfaces; it && !found; it = it->ifa_next) {
+        if (!it->ifa_addr || it->ifa_addr->sa_family != AF_PACKET || (it->ifa_flags & IFF_LOOPBACK))
+            continue;
+        const auto* link = reinterpret_cast<const sockaddr_ll*>(it->ifa_addr);
+        if (link->sll_halen != 6)
+            continue;
+        std::array<std::uint8_t, 6> address{};
+        std::copy(link->sll_addr, link->sll_addr + 6, address.begin());
+        found = address;
+    }
+    ::freeifaddrs(interfaces);
+    return found;
+}
+
+OperatorConfig loadOperatorConfig(const std::string& programFolder) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string base =
+        config && *config == '/' ? config : std::string(home ? home : "/tmp") + "/.config";
+    for (const std::string& path : {base + "/ringlark/operator.conf", programFolder + "/operator.conf"}) {
+        std::ifstream in(path);
+        if (in)
+            return OperatorConfig::parse(std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OperatorConfig.h"
 #include "app/Ports.h"
 
 #include <string>
@@ -48,3 +49,12 @@ class ProcessInfo final : public ProgramInfo {
     std::u16string currentDirectory() const override;
     static std::string programFolder();
 };
+
+// getifaddrs: the first interface other than loopback with a 6-byte hardware address.
+class SystemNetwork final : public Network {
+  public:
+    std::optional<std::array<std::uint8_t, 6>> firstAdapterAddress() override;
+};
+
+// $XDG_CONFIG_HOME/ringlark/operator.conf, else operator.conf beside the program, else the defaults.
+OperatorConfig loadOperatorConfig(const std::string& programFolder);

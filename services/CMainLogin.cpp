@@ -1,11 +1,32 @@
 #include "CMainLogin.h"
 
+#include "app/CZUBSoftPhoneDlg.h"
+#include "services/Http.h"
+#include "services/TaggedText.h"
+#include "settings/CodecPriorities.h"
+
+namespace {
+
+constexpr std::u16string_view ForbiddenInUserName = u"\\><\":][}|{` @^";
+constexpr int RegistrationPolls = 5;
+constexpr int RegistrationPollMs = 500;
+
+bool isRefusalText(const std::u16string& status) {
+    return status == u"Wrong Username/Password" || status == u"User Not Found" ||
+           status == u"Request Timeout";
+}
+
+} // namespace
+
 void CMainLogin::onInitDialog() {
+    main_.registrationConfirmed = false;
     view().setText(res::UserNameEdit, userName);
     view().setText(res::PasswordEdit, password);
     view().setDown(res::SavePasswordCheck, savePassword != 0);
     view().setVisible(res::LoginBusyPicture, false);
     view().setFocus(res::UserNameEdit);
+    if (relogin && main_.attached())
+        main_.view().showWindow(false);
 }
 
 void CMainLogin::onFirstSize() {
@@ -30,15 +51,98 @@ bool CMainLogin::onKey(const KeyPress& key) {
     return key.key == Key::Escape; // Escape does not close the window
 }
 
+void CMainLogin::setStatus(std::u16string_view text) {
+    if (attached())
+        view().setText(res::LoginStatus, text);
+}
+
+void CMainLogin::showRefusal(std::u16string_view status) {
+    registered = false;
+    failed = true;
+    setStatus(status);
+    if (attached()) {
+        view().setEnabled(res::UserNameEdit, true);
+        view().setEnabled(res::PasswordEdit, true);
+    }
+}
+
 void CMainLogin::login() {
-    const auto user = view().text(res::UserNameEdit);
-    const auto pass = view().text(res::PasswordEdit);
+    auto& v = view();
+    const auto user = v.text(res::UserNameEdit);
+    const auto pass = v.text(res::PasswordEdit);
     if (user.empty() || pass.empty()) {
-        view().messageBox(u"Username/Password must Not be blank", u"Ringlark", MessageButtons::Ok);
+        v.messageBox(u"Username/Password must Not be blank", u"Ringlark", MessageButtons::Ok);
+        v.setEnabled(res::UserNameEdit, true);
+        v.setEnabled(res::PasswordEdit, true);
         return;
     }
-    userName = user;
-    password = pass;
+    if (user.find_first_of(ForbiddenInUserName) != std::u16string::npos) {
+        v.messageBox(u"Invalid Username", u"Ringlark", MessageButtons::Ok);
+        return;
+    }
+    v.setVisible(res::LoginBusyPicture, true);
+
+    // A refused or unanswered attempt leaves an engine behind: start it afresh.
+    auto& engine = main_.services().engine;
+    if (isRefusalText(v.text(res::LoginStatus)) || attemptMade) {
+        engine.shutdown();
+        engine.load();
+    }
+    if (fail401or408 || fail403 || fail404)
+        engine.shutdown();
+
+    setStatus(u"");
+    loginStarted = true;
+    registered = false;
+    failed = false;
+    v.setEnabled(res::UserNameEdit, false);
+    v.setEnabled(res::PasswordEdit, false);
+    setStatus(u"Registering...Please wait");
+
+    RunLogin();
+    if (!attached())
+        return;
+
+    for (int poll = 0; poll < RegistrationPolls; ++poll) {
+        main_.services().clock.wait(RegistrationPollMs);
+        if (registered) {
+            savePassword = v.isDown(res::SavePasswordCheck) ? 1 : 0;
+            userName = v.text(res::UserNameEdit);
+            password = v.text(res::PasswordEdit);
+            v.endDialog(res::IdOk);
+            return;
+        }
+    }
+    attemptMade = true;
+}
+
+void CMainLogin::RunLogin() {
+    auto& s = main_.services();
+    std::u16string body = ProvisioningRequestBody(AdapterAddressText(s.network.firstAdapterAddress()));
+    std::u16string header, text;
+    SendRequest(s.http, true, s.operatorConfig.provisioningUrl, body, header, text);
+    requestText = body;
+    replyHeader = header;
+    replyText = text;
+    if (replyText.empty()) {
+        view().messageBox(u"Server is not responding", u"Ringlark", MessageButtons::Ok);
+        view().endDialog(res::IdCancel);
+        main_.CloseMainWindow();
+        return;
+    }
+    reply = ProvisioningReply::read(replyText, false);
+
+    if (relogin || !(fail401or408 && fail403 && fail404)) {
+        s.engine.load();
+        fail401or408 = fail403 = fail404 = false;
+    }
+    main_.BindRegistrationHandler();
+    s.engine.init(ParseDecimal(reply.size), ParseDecimal(reply.sprt));
+    ConfigureEncryption(s.engine, reply);
+
+    userName = view().text(res::UserNameEdit);
+    password = view().text(res::PasswordEdit);
     savePassword = view().isDown(res::SavePasswordCheck) ? 1 : 0;
-    view().endDialog(res::IdOk);
+    accountId = RegisterSubscriber(s.engine, reply, userName, password);
+    ApplyCodecPriorities(s.engine, s.files);
 }

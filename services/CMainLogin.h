@@ -2,20 +2,41 @@
 
 #include "app/DialogLogic.h"
 #include "resources/ResourceIds.h"
+#include "services/Provisioning.h"
 
 #include <string>
 
-// The login window: user name, password and "Save Password". It ends with OK
-// once the subscriber has logged in, with Cancel when closed.
+class CZUBSoftPhoneDlg;
+
+// The login window: user name, password and "Save Password". Its login runs
+// the provisioning request, starts and registers the engine and waits for the
+// registration's outcome. It ends with OK once registered, Cancel when closed.
 class CMainLogin : public DialogLogic {
   public:
+    explicit CMainLogin(CZUBSoftPhoneDlg& main) : main_(main) {}
     int dialogId() const override { return res::DlgLogin; }
 
-    // Set by the opener before the window runs; read back after it ends.
+    // Set by the opener; read back after the window ends.
     bool relogin = false;
     int savePassword = 0;
     std::u16string userName;
     std::u16string password;
+
+    // Outcome of the attempts, written by the main window's registration handler.
+    bool loginStarted = false;
+    bool attemptMade = false;
+    bool engineReloaded = false;
+    bool registered = false;
+    bool failed = false;
+    bool fail401or408 = false;
+    bool fail403 = false;
+    bool fail404 = false;
+    bool closeAfterFailure = false;
+
+    // The last exchange with the provisioning service and what came of it.
+    std::u16string requestText, replyHeader, replyText;
+    ProvisioningReply reply;
+    int accountId = -1;
 
     void onInitDialog() override;
     void onCommand(int id) override;
@@ -24,6 +45,13 @@ class CMainLogin : public DialogLogic {
     void onBodyPressed() override { view().startDrag(); }
     void onCloseRequest() override {} // only the Close button closes it
 
+    void RunLogin();
+    // A refused registration: the status text, and the edits open again.
+    void showRefusal(std::u16string_view status);
+
   private:
     void login();
+    void setStatus(std::u16string_view text);
+
+    CZUBSoftPhoneDlg& main_;
 };

@@ -1,5 +1,6 @@
 #include "app/CAboutDlg.h"
 #include "app/CZUBSoftPhoneApp.h"
+#include "app/Text.h"
 #include "platform/DataFolder.h"
 #include "settings/SettingsFiles.h"
 #include "support/Fakes.h"
@@ -17,14 +18,14 @@ namespace {
 struct MainWindow : testing::Test {
     TempDir temp;
     DataFolder files{(temp.path() / "Ringlark").string()};
-    FakeUi ui;
-    FakeEngine engine;
-    ManualClock clock;
-    FakeMixer mixer;
-    FakeAutostart autostart;
-    FakeProgram program;
+    FakePlatform platform;
+    FakeUi& ui = platform.ui;
+    FakeEngine& engine = platform.engine;
+    ManualClock& clock = platform.clock;
+    FakeMixer& mixer = platform.mixer;
+    FakeAutostart& autostart = platform.autostart;
     FakeView view;
-    CZUBSoftPhoneDlg main{MainWindowServices{ui, files, engine, clock, mixer, autostart, program}};
+    CZUBSoftPhoneDlg main{platform.window(files)};
 
     void SetUp() override { ASSERT_TRUE(files.ensureFolder()); }
 
@@ -53,12 +54,17 @@ struct MainWindow : testing::Test {
 } // namespace
 
 TEST_F(MainWindow, InitialisationLeavesTheWindowReady) {
+    // As after a first login: the login window handed its reply over.
+    main.replyText = fromUtf8(sampleProvisioningReply());
+    platform.http.queueScrambled("prepaid#12.40");
     open();
     EXPECT_TRUE(main.registered);
     EXPECT_TRUE(main.registrationConfirmed);
     EXPECT_EQ(view.textOf(StatusLabel), u"Ready : demo");
     EXPECT_EQ(view.textOf(NumberLabel), u"");
-    EXPECT_FALSE(view.at(BalanceLabel).visible);
+    EXPECT_EQ(view.textOf(BalanceLabel), u"Balance :12.40 USD");
+    EXPECT_EQ(view.textOf(HeaderLabel), u"Ringlark Telecom");
+    EXPECT_EQ(view.textOf(FooterLabel), u"www.ringlark.example");
     EXPECT_TRUE(view.at(HeaderLabel).visible);
     EXPECT_TRUE(view.at(FooterLabel).visible);
     EXPECT_EQ(view.focus, NumberEdit);
@@ -107,7 +113,7 @@ TEST_F(MainWindow, ApplicationFileTakesEffectOnlyWhenReadWhole) {
     EXPECT_EQ(main.recordingFolder, u"/rec");
 
     // Already registered for this program: not written again.
-    CZUBSoftPhoneDlg again{MainWindowServices{ui, files, engine, clock, mixer, autostart, program}};
+    CZUBSoftPhoneDlg again{platform.window(files)};
     FakeView secondView;
     again.attach(&secondView);
     again.onInitDialog();
@@ -116,7 +122,7 @@ TEST_F(MainWindow, ApplicationFileTakesEffectOnlyWhenReadWhole) {
     // One byte short: nothing of the file applies.
     bytes.pop_back();
     files.save(ApplicationFileName, bytes, false);
-    CZUBSoftPhoneDlg third{MainWindowServices{ui, files, engine, clock, mixer, autostart, program}};
+    CZUBSoftPhoneDlg third{platform.window(files)};
     FakeView thirdView;
     third.attach(&thirdView);
     third.onInitDialog();
@@ -171,8 +177,9 @@ TEST_F(MainWindow, QuitSequence) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakeView window;
-        FakeEngine calls;
-        CZUBSoftPhoneDlg dialog{MainWindowServices{ui, files, calls, clock, mixer, autostart, program}};
+        FakePlatform fresh;
+        FakeEngine& calls = fresh.engine;
+        CZUBSoftPhoneDlg dialog{fresh.window(files)};
         dialog.attach(&window);
         dialog.onInitDialog();
         dialog.registered = c.registered;
@@ -212,7 +219,7 @@ TEST_F(MainWindow, ExitMenuAndCloseRequestRunTheQuitSequence) {
     EXPECT_TRUE(view.ended);
 
     FakeView second;
-    CZUBSoftPhoneDlg other{MainWindowServices{ui, files, engine, clock, mixer, autostart, program}};
+    CZUBSoftPhoneDlg other{platform.window(files)};
     other.attach(&second);
     other.onInitDialog();
     second.answers.push_back(MessageResult::Cancel);
@@ -378,20 +385,36 @@ TEST_F(MainWindow, SessionEndSavesWithoutAsking) {
 }
 
 TEST_F(MainWindow, AccountLoginHandsOverTheNewIdentity) {
+    main.replyText = fromUtf8(sampleProvisioningReply());
     open(u"old", u"oldpw");
+    platform.http.queueScrambled(sampleProvisioningReply()); // the login window's request
+    platform.http.queueScrambled(sampleProvisioningReply()); // the main window's pass afterwards
+    platform.http.queueScrambled("postpaid#3.10");
+    engine.registrationAnswer = 200;
+    platform.http.pages["http://127.0.0.1:8080/cdr?user=old"] = "";
+    platform.http.pages["http://127.0.0.1:8080/cdr?user=new"] =
+        "<?xml version=\"1.0\"?><Status>ok</Status><call><number>2001</number></call>";
     ui.onModal[DlgLogin] = [&](DialogLogic& logic, FakeView& login) {
         EXPECT_TRUE(static_cast<CMainLogin&>(logic).relogin);
         EXPECT_EQ(login.textOf(UserNameEdit), u"old");
         EXPECT_TRUE(main.modalGuard);
+        EXPECT_FALSE(view.shown) << "the main window hides while the login window is up";
         login.setText(UserNameEdit, u"new");
         login.setText(PasswordEdit, u"newpw");
         logic.onCommand(LoginButton);
     };
     main.onCommand(CmdAccountLogin);
-    EXPECT_EQ(engine.count("shutdown()"), 1);
-    EXPECT_EQ(clock.waited, 3000);
+    EXPECT_GE(engine.count("shutdown()"), 1);
     EXPECT_EQ(main.userName, u"new");
     EXPECT_EQ(main.password, u"newpw");
+    EXPECT_EQ(view.textOf(StatusLabel), u"Ready : new");
+    EXPECT_EQ(view.textOf(BalanceLabel), u"Amount Used :3.10 Euro");
+    EXPECT_EQ(platform.http.fetched, (std::vector<std::string>{"http://127.0.0.1:8080/cdr?user=old",
+                                                               "http://127.0.0.1:8080/cdr?user=new"}))
+        << "the first registration of the run fetches under the identity the window still has";
+    EXPECT_EQ(main.serverCalls.count, 1);
+    EXPECT_EQ(main.serverCalls.records[0].number, u"2001");
+    EXPECT_TRUE(view.shown);
     EXPECT_FALSE(main.modalGuard);
     EXPECT_FALSE(main.reloginPending);
 
@@ -418,15 +441,12 @@ namespace {
 struct Start : testing::Test {
     TempDir temp;
     DataFolder files{(temp.path() / "Ringlark").string()};
-    FakeUi ui;
-    FakeEngine engine;
-    ManualClock clock;
-    FakeMixer mixer;
-    FakeAutostart autostart;
-    FakeProgram program;
+    FakePlatform platform;
+    FakeUi& ui = platform.ui;
+    FakeEngine& engine = platform.engine;
+    ManualClock& clock = platform.clock;
     bool lockFree = true;
-    CZUBSoftPhoneApp app{
-        AppServices{[this] { return lockFree; }, ui, files, engine, clock, mixer, autostart, program}};
+    CZUBSoftPhoneApp app{AppServices{[this] { return lockFree; }, platform.window(files)}};
 
     void saveAccount(const AccountSettings& account) {
         ASSERT_TRUE(files.ensureFolder());
@@ -448,8 +468,7 @@ TEST_F(Start, SecondCopyEndsSilently) {
 TEST_F(Start, DataFolderThatCannotBeMadeEndsTheProgram) {
     writeFile(temp.path() / "blocker", {1});
     DataFolder blocked((temp.path() / "blocker" / "Ringlark").string());
-    CZUBSoftPhoneApp blockedApp{
-        AppServices{[] { return true; }, ui, blocked, engine, clock, mixer, autostart, program}};
+    CZUBSoftPhoneApp blockedApp{AppServices{[] { return true; }, platform.window(blocked)}};
     testing::internal::CaptureStdout();
     EXPECT_NE(blockedApp.run(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "CreateDirectory failed (20)\n");
@@ -458,6 +477,8 @@ TEST_F(Start, DataFolderThatCannotBeMadeEndsTheProgram) {
 
 TEST_F(Start, WithoutSavedPasswordTheLoginWindowComesFirst) {
     saveAccount({0, u"ann", u"secret"});
+    platform.http.queueScrambled(sampleProvisioningReply());
+    engine.registrationAnswer = 200;
     ui.onModal[DlgLogin] = [](DialogLogic& logic, FakeView& login) {
         EXPECT_EQ(login.textOf(UserNameEdit), u"ann");
         EXPECT_EQ(login.textOf(PasswordEdit), u"secret");
@@ -466,12 +487,16 @@ TEST_F(Start, WithoutSavedPasswordTheLoginWindowComesFirst) {
     };
     ui.onModal[DlgMain] = [this](DialogLogic&, FakeView& main) {
         EXPECT_EQ(main.textOf(StatusLabel), u"Ready : ann");
+        EXPECT_EQ(main.textOf(HeaderLabel), u"Ringlark Telecom");
         EXPECT_FALSE(app.mainWindow()->autoLogin);
         EXPECT_EQ(app.mainWindow()->savePassword, 1);
     };
     EXPECT_EQ(app.run(), 0);
     EXPECT_EQ(ui.modalRuns, (std::vector<int>{DlgLogin, DlgMain}));
     EXPECT_EQ(engine.calls.front(), "load()");
+    // One start and one registration: the main window reuses what the login set up.
+    EXPECT_EQ(engine.count("init(4,5070)"), 1);
+    EXPECT_EQ(platform.http.posts("&faazdj=wbapux"), 1);
 }
 
 TEST_F(Start, ClosingTheLoginWindowEndsTheProgram) {

@@ -158,13 +158,10 @@ class WindowsTest : public QObject {
         QVERIFY(files.ensureFolder());
         files.save(AccountFileName, AccountSettings{1, u"ann", u"pw"}.write(), true);
         QtUi ui;
-        FakeEngine engine;
-        ManualClock clock;
-        FakeMixer mixer;
-        FakeAutostart autostart;
-        FakeProgram program;
-        CZUBSoftPhoneApp app(
-            AppServices{[] { return true; }, ui, files, engine, clock, mixer, autostart, program});
+        FakePlatform platform;
+        FakeEngine& engine = platform.engine;
+        ManualClock& clock = platform.clock;
+        CZUBSoftPhoneApp app(AppServices{[] { return true; }, platform.window(files, ui)});
         clock.duringWait = [&](int) { app.mainWindow()->registeredSinceStart = true; };
         bool sawWindow = false;
         QTimer::singleShot(50, [&] {
@@ -188,13 +185,10 @@ class WindowsTest : public QObject {
         QVERIFY(files.ensureFolder());
         files.save(AccountFileName, AccountSettings{1, u"ann", u"pw"}.write(), true);
         QtUi ui;
-        FakeEngine engine;
-        ManualClock clock;
-        FakeMixer mixer;
-        FakeAutostart autostart;
-        FakeProgram program;
-        CZUBSoftPhoneApp app(
-            AppServices{[] { return true; }, ui, files, engine, clock, mixer, autostart, program});
+        FakePlatform platform;
+        FakeEngine& engine = platform.engine;
+        ManualClock& clock = platform.clock;
+        CZUBSoftPhoneApp app(AppServices{[] { return true; }, platform.window(files, ui)});
         clock.duringWait = [&](int) { app.mainWindow()->registeredSinceStart = true; };
         QTimer::singleShot(50, [&] {
             auto* host = dynamic_cast<QtDialogHost*>(QApplication::activeModalWidget());

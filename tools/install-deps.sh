@@ -6,6 +6,7 @@ packages=(
   qtbase5-dev libqt5svg5-dev
   libasound2-dev
   liblinphone-dev
+  libcurl4-openssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev
   sip-tester kamailio
 )

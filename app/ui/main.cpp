@@ -1,7 +1,9 @@
+#include "QtShell.h"
 #include "QtUi.h"
 #include "app/CZUBSoftPhoneApp.h"
 #include "platform/DataFolder.h"
 #include "platform/EngineLibrary.h"
+#include "platform/HttpClient.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
@@ -37,9 +39,15 @@ int main(int argc, char** argv) {
     AlsaMixerProbe mixer;
     XdgAutostart autostart;
     ProcessInfo program;
+    HttpClient http;
+    SystemNetwork network;
+    QtShell shell;
+    QtPoster poster;
+    const OperatorConfig operatorConfig = loadOperatorConfig(ProcessInfo::programFolder());
 
-    CZUBSoftPhoneApp app(
-        {[&] { return lock.acquire(); }, ui, dataFolder, engine, clock, mixer, autostart, program});
+    CZUBSoftPhoneApp app({[&] { return lock.acquire(); },
+                          {ui, dataFolder, engine, clock, mixer, autostart, program, http, network, shell,
+                           poster, operatorConfig}});
 
     // SIGTERM and SIGINT (log-out, shutdown, Ctrl+C): save and leave without asking.
     auto endSession = [&] {

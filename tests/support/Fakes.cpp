@@ -110,6 +110,8 @@ int FakeEngine::registerAccount(const std::string& accountUri, const std::string
     calls.push_back(describe("registerAccount", accountUri, registrarUri, realm, userName, password,
                              proxyUri ? *proxyUri : std::string("null"), isDefault, reregisterSeconds,
                              rtpPort, keepAliveSeconds));
+    if (registrationAnswer && regState)
+        regState(0, registrationAnswer);
     return 0;
 }
 int FakeEngine::makeCall(int accountId, const std::string& uri) {
@@ -205,4 +207,47 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void FakeHttp::queueScrambled(const std::string& text) {
+    HttpExchange reply;
+    reply.headerText = "HTTP/1.0 200 OK\r\n\r\n";
+    reply.bodyBytes = text;
+    DescrambleReply(
+        std::span(reinterpret_cast<std::uint8_t*>(reply.bodyBytes.data()), reply.bodyBytes.size()));
+    replies.push_back(reply);
+}
+
+int FakeHttp::posts(const std::string& bodyPart) const {
+    return static_cast<int>(std::count_if(sent.begin(), sent.end(), [&](const Sent& s) {
+        return s.body && s.body->find(bodyPart) != std::string::npos;
+    }));
+}
+
+std::optional<HttpExchange> FakeHttp::exchange(const std::string& address, const std::string* body,
+                                               const std::string& extraHeaders) {
+    sent.push_back({address, body ? std::optional<std::string>(*body) : std::nullopt, extraHeaders});
+    if (replies.empty())
+        return std::nullopt;
+    auto reply = replies.front();
+    replies.pop_front();
+    if (reply)
+        reply->requestText = BuildRequestText(SplitUrl(address), body, extraHeaders);
+    return reply;
+}
+
+std::optional<std::string> FakeHttp::fetch(const std::string& address, std::size_t maxBytes) {
+    fetched.push_back(address);
+    auto page = pages.find(address);
+    if (page == pages.end())
+        return std::nullopt;
+    return page->second.substr(0, maxBytes);
+}
+
+std::string sampleProvisioningReply(const std::string& registrar) {
+    return "<ip>10.1.1.1</ip><registrarip>" + registrar +
+           "</registrarip><header>Ringlark Telecom</header><footer>www.ringlark.example</footer>"
+           "<myaccounts>http://127.0.0.1:8080/cdr?user=u1s1er</myaccounts><oldkey>secretkey</oldkey>"
+           "<newkey>off</newkey><vpn>off</vpn><prefix>000-000-000</prefix><size>4</size><rereg>300</rereg>"
+           "<sprt>5070</sprt><keep>30</keep><rtrp>7078</rtrp><email>care@ringlark.example</email>";
 }

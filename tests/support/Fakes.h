@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/CZUBSoftPhoneDlg.h"
 #include "app/DialogLogic.h"
+#include "app/OperatorConfig.h"
 #include "app/Ports.h"
+#include "services/Http.h"
 #include "telephony/Engine.h"
 
 #include <deque>
@@ -121,6 +124,7 @@ class FakeEngine : public Engine {
   public:
     bool loadable = true;
     bool loaded = false;
+    int registrationAnswer = 0; // when set, each registration is answered with it at once
     std::vector<std::string> calls;
     RegStateHandler regState;
     CallStateHandler callState;
@@ -204,6 +208,87 @@ class FakeProgram : public ProgramInfo {
     std::string programPath() const override { return "/opt/ringlark/ringlark"; }
     std::u16string currentDirectory() const override { return u"/home/demo"; }
 };
+
+// Web services on demand: each exchange takes the next queued reply (none: the
+// server did not answer) and is recorded; fetches answer from a map.
+class FakeHttp : public Http {
+  public:
+    struct Sent {
+        std::string address;
+        std::optional<std::string> body; // nullopt for GET
+        std::string extraHeaders;
+    };
+    std::vector<Sent> sent;
+    std::deque<std::optional<HttpExchange>> replies;
+    std::map<std::string, std::string> pages; // fetch address → body
+    std::vector<std::string> fetched;
+
+    // Queues a POST reply whose body is `text`, scrambled as the service sends it.
+    void queueScrambled(const std::string& text);
+    int posts(const std::string& bodyPart) const; // how many bodies contained `bodyPart`
+
+    std::optional<HttpExchange> exchange(const std::string& address, const std::string* body,
+                                         const std::string& extraHeaders) override;
+    std::optional<std::string> fetch(const std::string& address, std::size_t maxBytes) override;
+};
+
+class FakeNetwork : public Network {
+  public:
+    std::optional<std::array<std::uint8_t, 6>> address =
+        std::array<std::uint8_t, 6>{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    std::optional<std::array<std::uint8_t, 6>> firstAdapterAddress() override { return address; }
+};
+
+class FakeShell : public Shell {
+  public:
+    std::vector<std::string> opened;
+    bool handled = true;
+    bool open(const std::string& address) override {
+        opened.push_back(address);
+        return handled;
+    }
+};
+
+// Keeps posted tasks until the test (or a wait) runs them.
+class QueuePoster : public UiPoster {
+  public:
+    std::deque<std::function<void()>> tasks;
+    void post(std::function<void()> task) override { tasks.push_back(std::move(task)); }
+    void runAll() {
+        while (!tasks.empty()) {
+            auto task = std::move(tasks.front());
+            tasks.pop_front();
+            task();
+        }
+    }
+};
+
+// Every fake a window needs, with posted events handled during waits as the real program does.
+struct FakePlatform {
+    FakeUi ui;
+    FakeEngine engine;
+    ManualClock clock;
+    FakeMixer mixer;
+    FakeAutostart autostart;
+    FakeProgram program;
+    FakeHttp http;
+    FakeNetwork network;
+    FakeShell shell;
+    QueuePoster poster;
+    OperatorConfig operatorConfig;
+
+    FakePlatform() {
+        clock.duringWait = [this](int) { poster.runAll(); };
+    }
+    MainWindowServices window(Files& files) { return window(files, ui); }
+    MainWindowServices window(Files& files, Ui& windows) {
+        return {windows, files, engine,  clock, mixer,  autostart,
+                program, http,  network, shell, poster, operatorConfig};
+    }
+};
+
+// A provisioning reply as the service sends it (before scrambling).
+std::string sampleProvisioningReply(const std::string& registrar = "127.0.0.1");
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempDir {
