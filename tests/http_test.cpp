@@ -1,0 +1,197 @@
+// The transports on real sockets against small servers on 127.0.0.1.
+#include "platform/HttpClient.h"
+#include "services/Http.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Accepts one connection, keeps what the client sent, answers with `reply`,
+// then waits `holdOpen` before closing (or closes at once).
+class OneShotServer {
+  public:
+    explicit OneShotServer(std::string reply, std::chrono::milliseconds holdOpen = 0ms, bool answer = true)
+        : reply_(std::move(reply)), holdOpen_(holdOpen), answer_(answer) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int on = 1;
+        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        ::listen(listener_, 1);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~OneShotServer() {
+        stop_ = true;
+        thread_.join();
+        ::close(listener_);
+    }
+    int port() const { return port_; }
+    std::string url(const std::string& host = "127.0.0.1") const {
+        return "http://" + host + ":" + std::to_string(port_) + "/";
+    }
+    const std::string& received() const { return received_; }
+    bool connected() const { return connected_; }
+
+  private:
+    void serve() {
+        pollfd waiting{listener_, POLLIN, 0};
+        while (!stop_ && ::poll(&waiting, 1, 50) <= 0) {
+        }
+        if (stop_)
+            return;
+        const int client = ::accept(listener_, nullptr, nullptr);
+        connected_ = true;
+        // Take the request: everything until the client has been quiet for a moment.
+        char buffer[4096];
+        pollfd reading{client, POLLIN, 0};
+        while (::poll(&reading, 1, 200) > 0) {
+            const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            received_.append(buffer, static_cast<std::size_t>(n));
+        }
+        if (answer_)
+            ::send(client, reply_.data(), reply_.size(), MSG_NOSIGNAL);
+        const auto until = std::chrono::steady_clock::now() + holdOpen_;
+        while (!stop_ && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(10ms);
+        ::close(client);
+    }
+
+    std::string reply_;
+    std::chrono::milliseconds holdOpen_;
+    bool answer_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> connected_{false};
+    std::string received_;
+};
+
+const HttpClient::Limits Quick{500ms, 300ms, 2000ms};
+
+} // namespace
+
+TEST(HttpClient, SendsExactlyTheRequestBytes) {
+    OneShotServer server("HTTP/1.0 200 OK\r\nServer: t\r\n\r\nhello");
+    HttpClient http(Quick);
+    const std::string body = "&qdstsa=00-1A-2B-3C-4D-5E&fjfptm=1.0.7&faazdj=wbapux";
+    const std::string address = "http://localhost:" + std::to_string(server.port()) + "/Prov?Key=Value";
+    auto exchange = http.exchange(address, &body, "Content-Type: application/x-www-form-urlencoded\r\n");
+    ASSERT_TRUE(exchange);
+    EXPECT_EQ(server.received(), exchange->requestText);
+    EXPECT_EQ(exchange->requestText, BuildRequestText(SplitUrl(address), &body,
+                                                      "Content-Type: application/x-www-form-urlencoded\r\n"));
+    EXPECT_NE(exchange->requestText.find("\r\nHost: LOCALHOST\r\n"), std::string::npos);
+    EXPECT_EQ(exchange->requestText.rfind("POST /Prov?Key=Value HTTP/1.0\r\n", 0), 0u);
+    EXPECT_EQ(exchange->headerText, "HTTP/1.0 200 OK\r\nServer: t\r\n\r\n");
+    EXPECT_EQ(exchange->bodyBytes, "hello");
+}
+
+TEST(HttpClient, RepliesOfEveryShape) {
+    struct Case {
+        const char* what;
+        std::string reply;
+        std::string header, body;
+    };
+    const std::string big(2 * 1024 * 1024 + 7, 'b');
+    const Case cases[] = {
+        {"no header block", "just bytes", "just bytes", ""},
+        {"bare line feeds", "HTTP/1.0 200 OK\nA: b\n\nbody", "HTTP/1.0 200 OK\nA: b\n\n", "body"},
+        {"binary body with NUL", std::string("H\r\n\r\n\0\xff\x01", 8), "H\r\n\r\n",
+         std::string("\0\xff\x01", 3)},
+        {"an error page is a reply like any other", "HTTP/1.0 500 Oops\r\n\r\n<html>500</html>",
+         "HTTP/1.0 500 Oops\r\n\r\n", "<html>500</html>"},
+        {"large", "H\r\n\r\n" + big, "H\r\n\r\n", big},
+        {"closed without a byte", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        OneShotServer server(c.reply);
+        HttpClient http(HttpClient::Limits{500ms, 1000ms, 10000ms});
+        auto exchange = http.exchange(server.url(), nullptr, "");
+        ASSERT_TRUE(exchange) << c.what;
+        EXPECT_EQ(exchange->headerText, c.header) << c.what;
+        EXPECT_EQ(exchange->bodyBytes.size(), c.body.size()) << c.what;
+        EXPECT_TRUE(exchange->bodyBytes == c.body) << c.what;
+    }
+}
+
+TEST(HttpClient, SilentServerGivesAnEmptyReplyInBoundedTime) {
+    OneShotServer server("", 5000ms, false); // accepts, reads, never answers
+    HttpClient http(Quick);
+    const auto start = std::chrono::steady_clock::now();
+    std::u16string body = u"x=1", header, reply;
+    SendRequest(http, true, server.url(), body, header, reply);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(reply, u"");
+    EXPECT_EQ(header, u"");
+}
+
+TEST(HttpClient, ConnectionHeldOpenIsCutAtTheTotalLimit) {
+    OneShotServer server("H\r\n\r\n", 4000ms);
+    HttpClient http(HttpClient::Limits{500ms, 3000ms, 1000ms});
+    const auto start = std::chrono::steady_clock::now();
+    auto exchange = http.exchange(server.url(), nullptr, "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms);
+    ASSERT_TRUE(exchange);
+    EXPECT_EQ(exchange->headerText, "H\r\n\r\n");
+}
+
+TEST(HttpClient, FailuresBeforeSending) {
+    HttpClient http(Quick);
+    OneShotServer server("H\r\n\r\nx");
+    const int port = server.port();
+    EXPECT_FALSE(http.exchange("https://127.0.0.1:" + std::to_string(port) + "/", nullptr, ""));
+    EXPECT_FALSE(http.exchange("ftp://127.0.0.1:" + std::to_string(port) + "/", nullptr, ""));
+    EXPECT_FALSE(server.connected()) << "another scheme sends nothing";
+
+    const int unused = [] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        ::close(fd);
+        return static_cast<int>(ntohs(address.sin_port));
+    }();
+    EXPECT_FALSE(http.exchange("http://127.0.0.1:" + std::to_string(unused) + "/", nullptr, ""));
+}
+
+TEST(HttpClient, FetchTakesTheFirst10000Bytes) {
+    const std::string page(12000, 'p');
+    OneShotServer server("HTTP/1.0 200 OK\r\nContent-Length: 12000\r\n\r\n" + page);
+    HttpClient http(Quick);
+    auto text = http.fetch(server.url() + "cdr?user=Ann", FetchLimit);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->size(), FetchLimit);
+    EXPECT_EQ(server.received().rfind("GET /cdr?user=Ann HTTP/1.1\r\n", 0), 0u) << server.received();
+
+    OneShotServer missing("HTTP/1.0 404 Not Found\r\n\r\nnot here");
+    EXPECT_EQ(http.fetch(missing.url(), FetchLimit), std::optional<std::string>("not here"))
+        << "an error page still arrives, as from a browser";
+
+    OneShotServer silent("", 5000ms, false);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(http.fetch(silent.url(), FetchLimit));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+}
