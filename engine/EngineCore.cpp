@@ -232,6 +232,10 @@ int EngineCore::startCore(int sipPort) {
     }
 }
 
+EngineCore::~EngineCore() {
+    shutdown();
+}
+
 int EngineCore::shutdown() {
     std::lock_guard lifecycle(lifecycle_);
     const int result = run([this] {

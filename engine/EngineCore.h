@@ -75,6 +75,7 @@ class EngineCore {
     };
 
     EngineCore() = default;
+    ~EngineCore(); // a program that ends without shutting the engine down still ends cleanly
     void loop();
     // Runs `work` on the engine thread and returns its result; -1 when the engine is not running.
     int run(const std::function<int()>& work);

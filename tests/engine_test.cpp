@@ -361,57 +361,10 @@ TEST_F(EnginePeers, SurvivesHostileMessages) {
     EXPECT_EQ(peer.wait(10s), 0);
 }
 
-namespace {
-
-// A kamailio registrar and proxy on `port` that asks every REGISTER for digest
-// credentials with the password "secret", and routes calls to registered users.
-fs::path writeKamailioConfig(const fs::path& folder, int port) {
-    const fs::path path = folder / "kamailio.cfg";
-    std::ofstream(path)
-        << "#!KAMAILIO\n"
-           "listen=udp:127.0.0.1:"
-        << port
-        << "\n"
-           "children=1\ndisable_tcp=yes\nlog_stderror=yes\ndebug=1\n"
-           "mpath=\"/usr/lib/x86_64-linux-gnu/kamailio/modules/\"\n"
-           "loadmodule \"tm.so\"\nloadmodule \"sl.so\"\nloadmodule \"rr.so\"\nloadmodule \"pv.so\"\n"
-           "loadmodule \"maxfwd.so\"\nloadmodule \"usrloc.so\"\nloadmodule \"registrar.so\"\n"
-           "loadmodule \"siputils.so\"\nloadmodule \"auth.so\"\nloadmodule \"textops.so\"\n"
-           "request_route {\n"
-           "  if (!mf_process_maxfwd_header(\"10\")) { sl_send_reply(\"483\", \"Too Many Hops\"); exit; }\n"
-           "  if (has_totag()) { if (loose_route() || is_method(\"BYE|ACK|INVITE|REFER|NOTIFY|INFO\")) "
-           "{ t_relay(); } exit; }\n"
-           "  if (is_method(\"REGISTER\")) {\n"
-           "    if (!pv_www_authenticate(\"$td\", \"secret\", \"0\")) { www_challenge(\"$td\", \"0\"); exit; "
-           "}\n"
-           "    save(\"location\"); exit;\n"
-           "  }\n"
-           "  if (is_method(\"INVITE\")) { record_route(); }\n"
-           "  if (!lookup(\"location\")) { sl_send_reply(\"404\", \"Not Found\"); exit; }\n"
-           "  t_relay();\n"
-           "}\n";
-    return path;
-}
-
-bool waitForLine(const fs::path& output, const std::string& line, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (readText(output).find(line + "\n") != std::string::npos)
-            return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return false;
-}
-
-} // namespace
-
 TEST_F(EnginePeers, TwoEnginesCallEachOtherThroughKamailio) {
     const int proxyPort = freeUdpPort();
-    Process kamailio({"kamailio", "-f", writeKamailioConfig(temp.path(), proxyPort).string(), "-DD", "-E",
-                      "-Y", temp.str(), "-P", (temp.path() / "kamailio.pid").string()},
-                     temp.path() / "kamailio.out");
-    std::this_thread::sleep_for(500ms);
-    ASSERT_TRUE(kamailio.running()) << readText(temp.path() / "kamailio.out");
+    auto kamailio = startKamailio(temp.path(), proxyPort, "secret");
+    ASSERT_TRUE(kamailio->running()) << readText(temp.path() / "kamailio.out");
 
     const fs::path bobOutput = temp.path() / "bob.out";
     Process bob(

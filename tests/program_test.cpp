@@ -3,6 +3,7 @@
 #include "platform/DataFolder.h"
 #include "settings/SettingsFiles.h"
 #include "support/Fakes.h"
+#include "support/Peers.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,13 @@ struct Program : testing::Test {
     fs::path messages = home.path() / "messages";
     fs::path lockFile = runtime / "Ringlark 1.0.6.lock";
 
-    void SetUp() override { fs::create_directories(runtime); }
+    void SetUp() override {
+        fs::create_directories(runtime);
+        // No operator unless a test starts one: the services' port is closed.
+        fs::create_directories(home.path() / "config" / "ringlark");
+        std::ofstream(home.path() / "config" / "ringlark" / "operator.conf")
+            << "[services]\nprovisioning_url = http://127.0.0.1:" << freeUdpPort() << "/\n";
+    }
 
     pid_t start(const fs::path& output) {
         std::vector<std::string> env = {
@@ -138,4 +145,84 @@ TEST_F(Program, DataFolderThatCannotBeMadeEndsWithTheMessage) {
     EXPECT_NE(waitFor(program, 10s), -1);
     EXPECT_EQ(contentOf(home.path() / "out"), "CreateDirectory failed (20)\n");
     EXPECT_TRUE(messageLines().empty());
+}
+
+// The whole dialer against the operator simulator and a kamailio registrar.
+namespace {
+
+struct WithOperator : Program {
+    int provisioningPort = freeUdpPort(); // also free for TCP, as good as any
+    int webPort = freeUdpPort();
+    int registrarPort = freeUdpPort();
+    std::unique_ptr<Process> simulator, registrar;
+    fs::path simulatorLog = home.path() / "operator.log";
+
+    void startServices(const std::string& sipPassword) {
+        std::string config = std::string(readText(fs::path(SIMULATOR_CONFIG)));
+        auto set = [&](const std::string& key, const std::string& value) {
+            const auto at = config.find("\n" + key + " = ");
+            ASSERT_NE(at, std::string::npos) << key;
+            const auto end = config.find('\n', at + 1);
+            config.replace(at + 1, end - at - 1, key + " = " + value);
+        };
+        set("provisioning_port", std::to_string(provisioningPort));
+        set("web_port", std::to_string(webPort));
+        set("registrarip", "127.0.0.1:" + std::to_string(registrarPort));
+        set("myaccounts", "http://127.0.0.1:" + std::to_string(webPort) + "/cdr?user=u1s1er");
+        std::ofstream(home.path() / "operator-sim.conf") << config;
+        simulator = std::make_unique<Process>(
+            std::vector<std::string>{SIMULATOR, "--config", (home.path() / "operator-sim.conf").string()},
+            simulatorLog);
+        registrar = startKamailio(home.path(), registrarPort, sipPassword);
+        ASSERT_TRUE(registrar->running()) << readText(home.path() / "kamailio.out");
+        ASSERT_TRUE(
+            waitForLine(simulatorLog,
+                        "ringlark-operator: provisioning on 127.0.0.1:" + std::to_string(provisioningPort) +
+                            ", web pages on 127.0.0.1:" + std::to_string(webPort),
+                        5s))
+            << readText(simulatorLog);
+        std::ofstream(home.path() / "config" / "ringlark" / "operator.conf")
+            << "[services]\nprovisioning_url = http://127.0.0.1:" << provisioningPort << "/\n";
+    }
+
+    void saveLogin(int savePassword, const std::u16string& user, const std::u16string& password) {
+        DataFolder folder((data / "Ringlark").string());
+        ASSERT_TRUE(folder.ensureFolder());
+        ASSERT_TRUE(
+            folder.save(AccountFileName, AccountSettings{savePassword, user, password}.write(), true));
+    }
+
+    AccountSettings savedLogin() {
+        DataFolder folder((data / "Ringlark").string());
+        return AccountSettings::read(folder.read(AccountFileName).value_or(Bytes{})).record;
+    }
+};
+
+} // namespace
+
+TEST_F(WithOperator, SavedLoginProvisionsRegistersAndSurvivesLogOut) {
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    const pid_t dialer = start(home.path() / "dialer.out");
+    // Up, provisioned, registered within its two seconds, balance and records asked for.
+    EXPECT_TRUE(waitForLine(simulatorLog, "GET /cdr 127.0.0.1 -> 200 call records of demo", 15s))
+        << readText(simulatorLog);
+    EXPECT_NE(readText(simulatorLog).find("-> 200 login from "), std::string::npos);
+    EXPECT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 10s));
+    EXPECT_EQ(waitFor(dialer, 3s), -1) << "still running after the two-second check";
+
+    ::kill(dialer, SIGTERM);
+    EXPECT_EQ(waitFor(dialer, 10s), 0);
+    EXPECT_EQ(savedLogin().savePassword, 1) << "the log-out kept the saved login";
+    EXPECT_TRUE(fs::exists(data / "Ringlark" / "engine.log"));
+}
+
+TEST_F(WithOperator, SavedLoginWithAWrongPasswordAsksAgainNextTime) {
+    startServices("demo");
+    saveLogin(1, u"demo", u"not-the-password");
+    const pid_t dialer = start(home.path() / "dialer.out");
+    EXPECT_EQ(waitFor(dialer, 15s), 0) << readText(home.path() / "dialer.out");
+    const auto saved = savedLogin();
+    EXPECT_EQ(saved.savePassword, 0);
+    EXPECT_EQ(saved.password, u"not-the-password");
 }

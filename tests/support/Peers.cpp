@@ -153,3 +153,56 @@ std::string readText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+std::filesystem::path writeKamailioConfig(const std::filesystem::path& folder, int port,
+                                          const std::string& password) {
+    const std::filesystem::path path = folder / "kamailio.cfg";
+    std::ofstream(path)
+        << "#!KAMAILIO\n"
+           "listen=udp:127.0.0.1:"
+        << port
+        << "\n"
+           "children=1\ndisable_tcp=yes\nlog_stderror=yes\ndebug=1\n"
+           "mpath=\"/usr/lib/x86_64-linux-gnu/kamailio/modules/\"\n"
+           "loadmodule \"tm.so\"\nloadmodule \"sl.so\"\nloadmodule \"rr.so\"\nloadmodule \"pv.so\"\n"
+           "loadmodule \"maxfwd.so\"\nloadmodule \"usrloc.so\"\nloadmodule \"registrar.so\"\n"
+           "loadmodule \"siputils.so\"\nloadmodule \"auth.so\"\nloadmodule \"textops.so\"\n"
+           "request_route {\n"
+           "  if (!mf_process_maxfwd_header(\"10\")) { sl_send_reply(\"483\", \"Too Many Hops\"); exit; }\n"
+           "  if (has_totag()) { if (loose_route() || is_method(\"BYE|ACK|INVITE|REFER|NOTIFY|INFO\")) "
+           "{ t_relay(); } exit; }\n"
+           "  if (is_method(\"REGISTER\")) {\n"
+           "    if (!pv_www_authenticate(\"$td\", \""
+        << password
+        << "\", \"0\")) { www_challenge(\"$td\", \"0\"); exit; "
+           "}\n"
+           "    save(\"location\"); exit;\n"
+           "  }\n"
+           "  if (is_method(\"INVITE\")) { record_route(); }\n"
+           "  if (!lookup(\"location\")) { sl_send_reply(\"404\", \"Not Found\"); exit; }\n"
+           "  t_relay();\n"
+           "}\n";
+    return path;
+}
+
+std::unique_ptr<Process> startKamailio(const std::filesystem::path& folder, int port,
+                                       const std::string& password) {
+    auto kamailio = std::make_unique<Process>(
+        std::vector<std::string>{"kamailio", "-f", writeKamailioConfig(folder, port, password).string(),
+                                 "-DD", "-E", "-Y", folder.string(), "-P",
+                                 (folder / "kamailio.pid").string()},
+        folder / "kamailio.out");
+    std::this_thread::sleep_for(500ms);
+    return kamailio;
+}
+
+bool waitForLine(const std::filesystem::path& output, const std::string& line,
+                 std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (readText(output).find(line + "\n") != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <sys/types.h>
@@ -66,3 +67,15 @@ class EventLog {
 };
 
 std::string readText(const std::filesystem::path& path);
+
+// A kamailio registrar and proxy on 127.0.0.1:`port` that asks every REGISTER
+// for digest credentials with `password`, and routes calls to registered users.
+std::filesystem::path writeKamailioConfig(const std::filesystem::path& folder, int port,
+                                          const std::string& password);
+// Starts kamailio with that configuration; check running() before use.
+std::unique_ptr<Process> startKamailio(const std::filesystem::path& folder, int port,
+                                       const std::string& password);
+
+// Polls a file until it holds `line` as a whole line.
+bool waitForLine(const std::filesystem::path& output, const std::string& line,
+                 std::chrono::milliseconds limit);
