@@ -1,6 +1,7 @@
 // The transports on real sockets against small servers on 127.0.0.1.
 #include "platform/HttpClient.h"
 #include "services/Http.h"
+#include "support/Peers.h"
 
 #include <gtest/gtest.h>
 
@@ -163,17 +164,7 @@ TEST(HttpClient, FailuresBeforeSending) {
     EXPECT_FALSE(http.exchange("ftp://127.0.0.1:" + std::to_string(port) + "/", nullptr, ""));
     EXPECT_FALSE(server.connected()) << "another scheme sends nothing";
 
-    const int unused = [] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        ::close(fd);
-        return static_cast<int>(ntohs(address.sin_port));
-    }();
+    const int unused = freeUdpPort(); // nothing listens there
     EXPECT_FALSE(http.exchange("http://127.0.0.1:" + std::to_string(unused) + "/", nullptr, ""));
 }
 

@@ -487,12 +487,19 @@ TEST_F(Registration, NoReplyLeavesTheLoginControlsOpen) {
     EXPECT_EQ(platform.engine.count("init(4,5070)"), 0);
 }
 
-TEST(Login, ServerThatDoesNotAnswerEndsTheLogin) {
+namespace {
+
+struct Login : testing::Test {
     TempDir temp;
-    DataFolder files(temp.str());
+    DataFolder files{temp.str()};
     FakePlatform platform;
     CZUBSoftPhoneDlg main{platform.window(files)};
     CMainLogin login{main};
+};
+
+} // namespace
+
+TEST_F(Login, ServerThatDoesNotAnswerEndsTheLogin) {
     platform.ui.onModal[DlgLogin] = [](DialogLogic& logic, FakeView& view) {
         view.setText(UserNameEdit, u"ann");
         view.setText(PasswordEdit, u"pw");
@@ -505,12 +512,7 @@ TEST(Login, ServerThatDoesNotAnswerEndsTheLogin) {
     EXPECT_TRUE(platform.engine.calls.empty());
 }
 
-TEST(Login, UserNamesWithForbiddenCharactersAreRefused) {
-    TempDir temp;
-    DataFolder files(temp.str());
-    FakePlatform platform;
-    CZUBSoftPhoneDlg main{platform.window(files)};
-    CMainLogin login{main};
+TEST_F(Login, UserNamesWithForbiddenCharactersAreRefused) {
     platform.ui.onModal[DlgLogin] = [](DialogLogic& logic, FakeView& view) {
         view.setText(PasswordEdit, u"pw");
         for (const char16_t* name : {u"a b", u"a@b", u"a:b", u"a<b", u"a^b", u"a\\b"}) {
