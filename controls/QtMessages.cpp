@@ -21,5 +21,11 @@ MessageResult showMessage(QWidget* parent, std::u16string_view text, std::u16str
                     buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                         : QMessageBox::Ok,
                     parent);
+    // A plain look of its own: the skinned windows' colours are made for their artwork.
+    box.setStyleSheet(QStringLiteral(
+        "QMessageBox { background: #f4f6fa; } QLabel { color: #1c2430; font: 12px \"DejaVu Sans\"; }"
+        "QPushButton { color: #1c2430; background: #e3e8f0; border: 1px solid #9aa6b8; border-radius: 4px;"
+        " padding: 4px 16px; min-width: 56px; }"
+        "QPushButton:hover { background: #d5dce8; }"));
     return box.exec() == QMessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
