@@ -5,7 +5,11 @@
 #include "EngineCore.h"
 
 #include <alsa/asoundlib.h>
+#include <arpa/inet.h>
 #include <mediastreamer2/mssndcard.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +27,23 @@ namespace {
 
 constexpr auto IterateEvery = std::chrono::milliseconds(20);
 constexpr int LongTimeoutSeconds = 24 * 3600; // ringing or silent calls are never dropped by the stack
+
+// A UDP port free on `address` a moment ago; the stack's own random choice would
+// leave its contact address without a port.
+int freeUdpPort(const char* address) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = address && *address ? ::inet_addr(address) : htonl(INADDR_ANY);
+    int port = 0;
+    socklen_t length = sizeof local;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+        port = ntohs(local.sin_port);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
+}
 
 bool hasSoundCard() {
     int card = -1;
@@ -156,6 +177,8 @@ int EngineCore::startCore(int sipPort) {
         fs::create_directories(folder_ + "plugins");
 
         const char* bind = std::getenv("RINGLARK_ENGINE_BIND"); // tests keep everything on loopback
+        if (sipPort <= 0)
+            sipPort = freeUdpPort(bind);
         {
             std::ofstream rc(folder_ + "linphonerc");
             rc << "[sip]\nsip_port=" << (sipPort > 0 ? sipPort : -1) << "\nsip_tcp_port=0\nsip_tls_port=0\n";
