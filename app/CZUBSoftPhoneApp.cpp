@@ -50,6 +50,8 @@ int CZUBSoftPhoneApp::run() {
     running_ = &main;
     services_.window.ui.runModal(main);
     running_ = nullptr;
+    // Whatever state the window left the engine in, nothing may call back into it now.
+    services_.window.engine.shutdown();
     return 0;
 }
 

@@ -55,6 +55,12 @@ CZUBSoftPhoneDlg::CZUBSoftPhoneDlg(MainWindowServices services)
     : services_(services), options_(std::make_unique<COptions>(services.files)) {}
 
 CZUBSoftPhoneDlg::~CZUBSoftPhoneDlg() {
+    // The engine's handlers point at this window.
+    services_.engine.onRegState(nullptr);
+    services_.engine.onCallState(nullptr);
+    services_.engine.onCallIncoming(nullptr);
+    services_.engine.onDtmfDigit(nullptr);
+    services_.engine.onCallHoldConfirm(nullptr);
     if (panelsCreated_) {
         services_.ui.destroyModeless(calls_);
         services_.ui.destroyModeless(contacts_);
