@@ -44,16 +44,28 @@ Process::Process(std::vector<std::string> argv, const std::filesystem::path& out
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
+    // A group of its own, so that servers which fork (kamailio) go down whole.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    if (posix_spawnp(&pid_, args[0], &actions, &attributes, args.data(), envp.data()) != 0)
         pid_ = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
 }
 
 Process::~Process() {
+    if (pid_ <= 0)
+        return;
     if (running()) {
-        ::kill(pid_, SIGKILL);
-        wait(5s);
+        ::kill(-pid_, SIGTERM);
+        if (wait(3s) == -1) {
+            ::kill(-pid_, SIGKILL);
+            wait(5s);
+        }
     }
+    ::kill(-pid_, SIGKILL); // children the leader left behind
 }
 
 int Process::wait(std::chrono::milliseconds limit) {
@@ -79,7 +91,7 @@ bool Process::running() {
 
 void Process::terminate() {
     if (running())
-        ::kill(pid_, SIGTERM);
+        ::kill(-pid_, SIGTERM);
 }
 
 namespace {
