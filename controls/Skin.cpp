@@ -30,9 +30,13 @@ QPixmap image(const QString& name, QSize size) {
 }
 
 QIcon appIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(image(QStringLiteral("icon"), QSize(size, size)));
+    // Rendered once: every window and the tray use it.
+    static const QIcon icon = [] {
+        QIcon rendered;
+        for (int size : {16, 24, 32, 48, 64, 128})
+            rendered.addPixmap(image(QStringLiteral("icon"), QSize(size, size)));
+        return rendered;
+    }();
     return icon;
 }
 
