@@ -1,18 +1,8 @@
 #include "OperatorConfig.h"
 
+#include "Text.h"
+
 #include <sstream>
-
-namespace {
-
-std::string trimmed(std::string text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
-} // namespace
 
 OperatorConfig OperatorConfig::parse(std::string_view text) {
     OperatorConfig config;

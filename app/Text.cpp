@@ -92,3 +92,11 @@ std::u16string fromUtf8(std::string_view text) {
 std::u16string u16(std::string_view ascii) {
     return fromUtf8(ascii);
 }
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return std::string(text.substr(first, last - first + 1));
+}

@@ -92,6 +92,25 @@ std::string codecText(LinphonePayloadType* payload) {
            std::to_string(linphone_payload_type_get_channels(payload));
 }
 
+// The stack's audio codecs in its order; the list holds a reference to each.
+class AudioPayloads {
+  public:
+    explicit AudioPayloads(LinphoneCore* core) : list_(linphone_core_get_audio_payload_types(core)) {
+        for (bctbx_list_t* it = list_; it; it = bctbx_list_next(it))
+            items_.push_back(static_cast<LinphonePayloadType*>(bctbx_list_get_data(it)));
+    }
+    ~AudioPayloads() {
+        bctbx_list_free_with_data(list_, reinterpret_cast<bctbx_list_free_func>(linphone_payload_type_unref));
+    }
+    AudioPayloads(const AudioPayloads&) = delete;
+    AudioPayloads& operator=(const AudioPayloads&) = delete;
+    const std::vector<LinphonePayloadType*>& items() const { return items_; }
+
+  private:
+    bctbx_list_t* list_;
+    std::vector<LinphonePayloadType*> items_;
+};
+
 void moveFile(const std::string& from, const std::string& to) {
     std::error_code error;
     fs::rename(from, to, error);
@@ -671,62 +690,47 @@ int EngineCore::setCodecPriority(const char* name, int priority) {
     if (!codec)
         return -1;
     return run([&] {
-        bctbx_list_t* payloads = linphone_core_get_audio_payload_types(core_);
-        LinphonePayloadType* match = nullptr;
-        for (bctbx_list_t* it = payloads; it; it = bctbx_list_next(it))
-            if (sameCodec(static_cast<LinphonePayloadType*>(bctbx_list_get_data(it)), *codec))
-                match = static_cast<LinphonePayloadType*>(bctbx_list_get_data(it));
-        int result = -1;
-        if (match) {
-            result = 0;
-            linphone_payload_type_enable(match, priority > 0);
-            priorities_[codecText(match)] = std::clamp(priority, 0, 255);
-            // Enabled codecs with a priority first, highest first; the rest keep their order.
-            std::vector<LinphonePayloadType*> ordered;
-            for (bctbx_list_t* it = payloads; it; it = bctbx_list_next(it))
-                ordered.push_back(static_cast<LinphonePayloadType*>(bctbx_list_get_data(it)));
-            std::stable_sort(ordered.begin(), ordered.end(),
-                             [this](LinphonePayloadType* a, LinphonePayloadType* b) {
-                                 auto rank = [this](LinphonePayloadType* p) {
-                                     auto it = priorities_.find(codecText(p));
-                                     return it == priorities_.end() ? 0 : it->second;
-                                 };
-                                 return rank(a) > rank(b);
-                             });
-            bctbx_list_t* list = nullptr;
-            for (auto* payload : ordered)
-                list = bctbx_list_append(list, payload);
-            linphone_core_set_audio_payload_types(core_, list);
-            bctbx_list_free(list);
-        }
-        bctbx_list_free_with_data(payloads,
-                                  reinterpret_cast<bctbx_list_free_func>(linphone_payload_type_unref));
-        return result;
+        AudioPayloads payloads(core_);
+        auto match = std::find_if(payloads.items().begin(), payloads.items().end(),
+                                  [&](LinphonePayloadType* payload) { return sameCodec(payload, *codec); });
+        if (match == payloads.items().end())
+            return -1;
+        linphone_payload_type_enable(*match, priority > 0);
+        priorities_[codecText(*match)] = std::clamp(priority, 0, 255);
+        // Enabled codecs with a priority first, highest first; the rest keep their order.
+        auto rank = [this](LinphonePayloadType* payload) {
+            auto it = priorities_.find(codecText(payload));
+            return it == priorities_.end() ? 0 : it->second;
+        };
+        std::vector<LinphonePayloadType*> ordered = payloads.items();
+        std::stable_sort(ordered.begin(), ordered.end(),
+                         [&](LinphonePayloadType* a, LinphonePayloadType* b) { return rank(a) > rank(b); });
+        bctbx_list_t* list = nullptr;
+        for (auto* payload : ordered)
+            list = bctbx_list_append(list, payload);
+        linphone_core_set_audio_payload_types(core_, list);
+        bctbx_list_free(list);
+        return 0;
     });
 }
 
 int EngineCore::codecCount() {
-    return run([&] {
-        bctbx_list_t* payloads = linphone_core_get_audio_payload_types(core_);
-        const int count = static_cast<int>(bctbx_list_size(payloads));
-        bctbx_list_free_with_data(payloads,
-                                  reinterpret_cast<bctbx_list_free_func>(linphone_payload_type_unref));
-        return count;
-    });
+    return run([&] { return static_cast<int>(AudioPayloads(core_).items().size()); });
 }
 
 const char* EngineCore::codecName(int index) {
-    thread_local std::string name;
-    const int found = run([&] {
-        bctbx_list_t* payloads = linphone_core_get_audio_payload_types(core_);
-        auto* entry = index >= 0 ? bctbx_list_nth_data(payloads, index) : nullptr;
-        if (entry)
-            name = codecText(static_cast<LinphonePayloadType*>(entry));
-        bctbx_list_free_with_data(payloads,
-                                  reinterpret_cast<bctbx_list_free_func>(linphone_payload_type_unref));
-        return entry ? 0 : -1;
+    // The name is read on the engine thread and kept for the thread that asked.
+    std::string found;
+    const int result = run([&] {
+        AudioPayloads payloads(core_);
+        if (index < 0 || index >= static_cast<int>(payloads.items().size()))
+            return -1;
+        found = codecText(payloads.items()[static_cast<std::size_t>(index)]);
+        return 0;
     });
-    return found == 0 ? name.c_str() : nullptr;
+    thread_local std::string name;
+    name = found;
+    return result == 0 ? name.c_str() : nullptr;
 }
 
 // ---- encryption ------------------------------------------------------------

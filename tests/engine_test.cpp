@@ -8,6 +8,7 @@
 
 #include <arpa/inet.h>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <fstream>
 #include <netinet/in.h>
 #include <regex>
@@ -152,6 +153,18 @@ TEST_F(EnginePeers, CodecPrioritiesOrderTheOffer) {
     EXPECT_EQ(engine.setCodecPriority("G729/8000/1", 0), 0);
     EXPECT_EQ(engine.setCodecPriority("G723/8000/1", 0), -1) << "a codec the engine lacks";
     EXPECT_EQ(engine.setCodecPriority("garbage", 10), -1);
+
+    // The codec list, read from this thread, starts with the codecs given priorities.
+    void* library = dlopen((std::string(ENGINE_DIR) + "/libRinglark.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(library, nullptr);
+    auto count = reinterpret_cast<int (*)()>(dlsym(library, "dll_getNumOfCodecs"));
+    auto codec = reinterpret_cast<const char* (*)(int)>(dlsym(library, "dll_getCodec"));
+    EXPECT_GT(count(), 3);
+    ASSERT_NE(codec(0), nullptr);
+    EXPECT_EQ(std::string(codec(0)), "PCMA/8000/1");
+    EXPECT_EQ(std::string(codec(1)), "PCMU/8000/1");
+    EXPECT_EQ(codec(count()), nullptr);
+    EXPECT_EQ(codec(-1), nullptr);
 
     Sipp peer(Scenarios, "uas", freeUdpPort());
     const int id = establishedCallTo(peer);

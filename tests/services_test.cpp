@@ -371,12 +371,17 @@ TEST(OperatorConfigFile, KeysDefaultsAndComments) {
 // Registration results as the windows see them.
 namespace {
 
-struct Registration : testing::Test {
+// A main window and its login window on fakes.
+struct Login : testing::Test {
     TempDir temp;
     DataFolder files{temp.str()};
     FakePlatform platform;
     CZUBSoftPhoneDlg main{platform.window(files)};
     CMainLogin login{main};
+};
+
+// The same, with both windows on views of their own, as while the login window waits.
+struct Registration : Login {
     FakeView mainView, loginView;
 
     void SetUp() override {
@@ -486,18 +491,6 @@ TEST_F(Registration, NoReplyLeavesTheLoginControlsOpen) {
     EXPECT_TRUE(mainView.at(Submit).visible);
     EXPECT_EQ(platform.engine.count("init(4,5070)"), 0);
 }
-
-namespace {
-
-struct Login : testing::Test {
-    TempDir temp;
-    DataFolder files{temp.str()};
-    FakePlatform platform;
-    CZUBSoftPhoneDlg main{platform.window(files)};
-    CMainLogin login{main};
-};
-
-} // namespace
 
 TEST_F(Login, ServerThatDoesNotAnswerEndsTheLogin) {
     platform.ui.onModal[DlgLogin] = [](DialogLogic& logic, FakeView& view) {

@@ -1,16 +1,10 @@
 #include "SimulatorConfig.h"
 
+#include "app/Text.h"
+
 #include <sstream>
 
 namespace {
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return std::string(text.substr(first, last - first + 1));
-}
 
 std::vector<std::string> fields(const std::string& value) {
     std::vector<std::string> parts;
