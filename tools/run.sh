@@ -18,4 +18,10 @@ simulator=$!
 kamailio -f tools/demo-registrar.cfg -DD -E -Y "$state" -P "$state/kamailio.pid" > "$state/registrar.log" 2>&1 &
 registrar=$!
 sleep 0.5
+for service in simulator registrar; do
+  if ! kill -0 "${!service}" 2>/dev/null; then
+    echo "The demo $service did not start (its port may be taken):" >&2
+    cat "$state/$([ "$service" = simulator ] && echo operator || echo registrar).log" >&2
+  fi
+done
 ./build/bin/ringlark
