@@ -13,6 +13,8 @@ int CZUBSoftPhoneApp::run() {
     AccountSettings account;
     if (auto bytes = services_.window.files.read(AccountFileName))
         account = AccountSettings::read(*bytes).record; // fields read so far count
+    if (!account.usable())
+        account = {}; // no login window could have saved it: ask afresh
 
     if (!services_.window.engine.load())
         services_.window.ui.messageBox(u"Unable to Load DLL", u"Ringlark", MessageButtons::Ok);
@@ -27,7 +29,7 @@ int CZUBSoftPhoneApp::run() {
         running_ = login_.get();
         const int result = services_.window.ui.runModal(*login_);
         running_ = nullptr;
-        if (result != res::IdOk)
+        if (result != res::IdOk || login_->sessionEnded)
             return 0;
         // The login window hands over what it set up.
         main.savePassword = login_->savePassword;
@@ -58,4 +60,6 @@ int CZUBSoftPhoneApp::run() {
 void CZUBSoftPhoneApp::endSession() {
     if (running_)
         running_->onSessionEnd();
+    else if (main_)
+        main_->closeRequested = true; // between windows: the next one does not open
 }

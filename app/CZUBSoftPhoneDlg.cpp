@@ -70,7 +70,7 @@ CZUBSoftPhoneDlg::~CZUBSoftPhoneDlg() {
 void CZUBSoftPhoneDlg::onInitDialog() {
     auto& v = view();
     if (closeRequested) {
-        v.endDialog(IdCancel);
+        end(IdCancel);
         return;
     }
     if (login_ && login_->relogin)
@@ -80,6 +80,8 @@ void CZUBSoftPhoneDlg::onInitDialog() {
         modalGuard = true;
         v.messageBox(u"Sound Card Not Detected ", u"Ringlark", MessageButtons::Ok);
         modalGuard = false;
+        if (ended)
+            return; // the session ended while the message was up
     }
 
     registrationConfirmed = true;
@@ -121,18 +123,26 @@ void CZUBSoftPhoneDlg::onInitDialog() {
 
     ResetLineTable();
     MainProvisioningPass();
+    if (ended)
+        return;
 
     if (autoLogin) {
         services_.clock.wait(2000);
+        if (ended)
+            return; // ended meanwhile, and saved as it ended
         if (!registeredSinceStart) {
             // The saved login no longer works: ask for it at the next start.
             if (services_.files.ensureFolder())
                 options_->SaveLoginIdentity(0, userName, password);
             v.removeTrayIcon();
-            v.endDialog(IdCancel);
+            end(IdCancel);
             return;
         }
     }
+    // A first login registered while only the login window was up: the
+    // records could not be fetched then.
+    if (login_ && login_->registered && !callRecordsFetched)
+        callRecordsFetched = FetchCallRecords();
 
     QueryBalance();
     v.setVisible(HeaderLabel, true);
@@ -294,10 +304,9 @@ void CZUBSoftPhoneDlg::accountLogin() {
         return;
     }
     CloseSidePanels();
-    if (!login_) {
-        ownLogin_ = std::make_unique<CMainLogin>(*this);
-        login_ = ownLogin_.get();
-    }
+    // Each re-login starts from a fresh window: the flags of an earlier login must not carry over.
+    ownLogin_ = std::make_unique<CMainLogin>(*this);
+    login_ = ownLogin_.get();
     CMainLogin* login = login_;
     login->relogin = true;
     reloginPending = true;
@@ -308,21 +317,24 @@ void CZUBSoftPhoneDlg::accountLogin() {
     login->password = password;
     login->savePassword = savePassword;
     services_.clock.wait(3000);
+    if (ended)
+        return;
     if (reloginAborted) {
-        view().endDialog(IdCancel);
+        end(IdCancel);
         return;
     }
     reloginPending = false;
     modalGuard = true;
-    if (services_.ui.runModal(*login) == IdOk) {
+    if (services_.ui.runModal(*login) == IdOk && !ended) {
+        // The new identity; whether it is saved stays the subscriber's earlier choice.
         userName = login->userName;
         password = login->password;
-        savePassword = login->savePassword;
         displayUser = userName;
         MainProvisioningPass();
         QueryBalance();
     }
-    view().showWindow(true);
+    if (!ended)
+        view().showWindow(true);
     modalGuard = false;
 }
 
@@ -371,16 +383,23 @@ bool CZUBSoftPhoneDlg::ExitSequence() {
         return false;
     options_->SaveLoginIdentity(savePassword, userName, password);
     view().removeTrayIcon();
-    view().endDialog(IdOk);
+    end(IdOk);
     return true;
 }
 
 void CZUBSoftPhoneDlg::onSessionEnd() {
     // Nobody is there to answer a question: save and go.
+    if (ended)
+        return;
     if (registered)
         services_.engine.shutdown();
     if (!ExitSequence())
-        view().endDialog(IdCancel);
+        end(IdCancel);
+}
+
+void CZUBSoftPhoneDlg::end(int result) {
+    ended = true;
+    view().endDialog(result);
 }
 
 bool CZUBSoftPhoneDlg::onKey(const KeyPress& key) {
@@ -459,17 +478,18 @@ void CZUBSoftPhoneDlg::QueryBalance() {
                    displayUser);
 }
 
-void CZUBSoftPhoneDlg::FetchCallRecords() {
+bool CZUBSoftPhoneDlg::FetchCallRecords() {
     if (!attached())
-        return; // its messages need the window; the next fetch comes after the next call
+        return false; // its messages need the window; the main window fetches once it is up
     modalGuard = true;
     ::FetchCallRecords(services_.http, view(), provisioned.myaccounts, userName, serverCalls);
     modalGuard = false;
+    return true;
 }
 
 void CZUBSoftPhoneDlg::CloseMainWindow() {
     if (attached())
-        view().endDialog(IdCancel);
+        end(IdCancel);
     else
         closeRequested = true;
 }

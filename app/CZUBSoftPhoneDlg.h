@@ -56,6 +56,7 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     bool reloginAborted = false;
     bool callRecordsFetched = false;
     bool closeRequested = false; // asked to close before the window ran
+    bool ended = false;          // the window has been ended; whatever was under way stops
 
     // What provisioning delivered, and the engine account registered with it.
     std::u16string requestText, replyHeader, replyText;
@@ -102,7 +103,8 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     // Registration results reach OnRegistrationState on this window's thread.
     void BindRegistrationHandler();
     void QueryBalance();
-    void FetchCallRecords();
+    // Fetches the server's call records; false when the window is not up yet.
+    bool FetchCallRecords();
     // Ends the program: closes the window, or keeps it from opening.
     void CloseMainWindow();
     // Shows a message on this window when it is up, else without owner.
@@ -114,6 +116,7 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     void BuildRecentCallsTree() {}
 
   private:
+    void end(int result);
     void addTooltips();
     void applyApplicationFile();
     void showSettingsMenu();

@@ -85,6 +85,9 @@ class Network {
     virtual ~Network() = default;
     // Hardware address of the first adapter other than loopback.
     virtual std::optional<std::array<std::uint8_t, 6>> firstAdapterAddress() = 0;
+    // Whether the service on `host` can be reached at all: an interface other
+    // than loopback is up, or the service itself is on loopback.
+    virtual bool isConnected(const std::string& host) = 0;
 };
 
 // Hands an address to the desktop (mail program, web browser) without waiting.

@@ -42,6 +42,7 @@ class WindowPort {
     virtual void setFocus(int id) = 0;
     virtual int focusedControl() const = 0; // 0 when no control has the focus
     virtual void setRange(int id, int minimum, int maximum) = 0;
+    virtual void setLimit(int id, int maxCharacters) = 0; // edits
 
     // Modal interaction; both return only when the user has answered.
     virtual MessageResult messageBox(std::u16string_view text, std::u16string_view title,

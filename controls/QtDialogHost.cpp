@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QSlider>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
@@ -141,6 +143,7 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
         return new QTreeWidget(this);
     case K::Picture: {
         auto* picture = new QLabel(this);
+        picture->setTextFormat(Qt::PlainText);
         picture->setPixmap(skin::image(QString::fromLatin1(control.image.data(), int(control.image.size())),
                                        QSize(control.width, control.height)));
         picture->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -150,7 +153,10 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
     case K::Web:
         break;
     }
-    auto* label = new QLabel(text, this);
+    auto* label = new QLabel(this);
+    // Labels show operator replies and file contents: never as markup, which could load files.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setAttribute(Qt::WA_TransparentForMouseEvents); // presses reach the window body
     return label;
 }
@@ -158,7 +164,15 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
 int QtDialogHost::runModal() {
     if (ended_)
         return result();
-    return exec();
+    // QDialog::exec() would also end when the window is merely hidden (the
+    // tray's click, a login window in front); only endDialog ends this run.
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QEventLoop loop;
+    loop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    loop_ = nullptr;
+    return result();
 }
 
 void QtDialogHost::setText(int id, std::u16string_view text) {
@@ -217,8 +231,12 @@ bool QtDialogHost::isDown(int id) const {
 }
 
 void QtDialogHost::setTooltip(int id, std::u16string_view tip) {
-    if (QWidget* widget = control(id))
-        widget->setToolTip(qs(tip));
+    // Tooltips guess at markup: what looks like it is spelled out, so it shows as written.
+    if (QWidget* widget = control(id)) {
+        const QString text = qs(tip);
+        widget->setToolTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap)
+                                                     : text);
+    }
 }
 
 void QtDialogHost::setFace(int id, std::string_view face) {
@@ -245,6 +263,11 @@ int QtDialogHost::focusedControl() const {
 void QtDialogHost::setRange(int id, int minimum, int maximum) {
     if (auto* slider = qobject_cast<QSlider*>(control(id)))
         slider->setRange(minimum, maximum);
+}
+
+void QtDialogHost::setLimit(int id, int maxCharacters) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control(id)))
+        edit->setMaxLength(maxCharacters);
 }
 
 MessageResult QtDialogHost::messageBox(std::u16string_view text, std::u16string_view title,
@@ -312,6 +335,8 @@ void QtDialogHost::minimizeWindow() {
 void QtDialogHost::endDialog(int result) {
     ended_ = true;
     done(result);
+    if (loop_)
+        loop_->quit();
 }
 
 WindowRect QtDialogHost::windowRect() const {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPointer>
 
+class QEventLoop;
 class QSystemTrayIcon;
 class QTimer;
 
@@ -44,6 +45,7 @@ class QtDialogHost : public QDialog, public WindowPort {
     void setFocus(int id) override;
     int focusedControl() const override;
     void setRange(int id, int minimum, int maximum) override;
+    void setLimit(int id, int maxCharacters) override;
     MessageResult messageBox(std::u16string_view text, std::u16string_view title,
                              MessageButtons buttons) override;
     int popupMenu(int menuId, int x, int y) override;
@@ -92,6 +94,7 @@ class QtDialogHost : public QDialog, public WindowPort {
     QList<QPair<int, QString>> systemMenu_;
     QPixmap skin_;
     QSystemTrayIcon* tray_ = nullptr;
+    QEventLoop* loop_ = nullptr; // the modal run, while it lasts
     bool ended_ = false;
     bool sizedOnce_ = false;
     bool dragging_ = false;

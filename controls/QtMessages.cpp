@@ -21,6 +21,7 @@ MessageResult showMessage(QWidget* parent, std::u16string_view text, std::u16str
                     buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
                                                         : QMessageBox::Ok,
                     parent);
+    box.setTextFormat(Qt::PlainText); // texts from the network or the files are never markup
     // A plain look of its own: the skinned windows' colours are made for their artwork.
     box.setStyleSheet(QStringLiteral(
         "QMessageBox { background: #f4f6fa; } QLabel { color: #1c2430; font: 12px \"DejaVu Sans\"; }"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <alsa/asoundlib.h>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,6 +15,8 @@
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
+#include <netinet/in.h>
+#include <strings.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -129,6 +132,33 @@ std::optional<std::array<std::uint8_t, 6>> SystemNetwork::firstAdapterAddress() 
     }
     ::freeifaddrs(interfaces);
     return found;
+}
+
+bool SystemNetwork::isConnected(const std::string& host) {
+    std::string name = host;
+    if (name.size() > 2 && name.front() == '[' && name.back() == ']')
+        name = name.substr(1, name.size() - 2);
+    if (strcasecmp(name.c_str(), "localhost") == 0)
+        return true;
+    in_addr v4{};
+    in6_addr v6{};
+    if (::inet_pton(AF_INET, name.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127)
+        return true;
+    if (::inet_pton(AF_INET6, name.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6))
+        return true;
+
+    ifaddrs* interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0)
+        return false;
+    bool up = false;
+    for (ifaddrs* it = interfaces; it && !up; it = it->ifa_next) {
+        const bool usable =
+            it->ifa_addr && (it->ifa_addr->sa_family == AF_INET || it->ifa_addr->sa_family == AF_INET6);
+        up = usable && (it->ifa_flags & IFF_UP) && (it->ifa_flags & IFF_RUNNING) &&
+             !(it->ifa_flags & IFF_LOOPBACK);
+    }
+    ::freeifaddrs(interfaces);
+    return up;
 }
 
 OperatorConfig loadOperatorConfig(const std::string& programFolder) {

@@ -54,6 +54,7 @@ class ProcessInfo final : public ProgramInfo {
 class SystemNetwork final : public Network {
   public:
     std::optional<std::array<std::uint8_t, 6>> firstAdapterAddress() override;
+    bool isConnected(const std::string& host) override;
 };
 
 // $XDG_CONFIG_HOME/ringlark/operator.conf, else operator.conf beside the program, else the defaults.

@@ -4,6 +4,7 @@
 #include "services/Http.h"
 #include "services/TaggedText.h"
 #include "settings/CodecPriorities.h"
+#include "settings/SettingsFiles.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ bool isRefusalText(const std::u16string& status) {
 
 void CMainLogin::onInitDialog() {
     main_.registrationConfirmed = false;
+    view().setLimit(res::UserNameEdit, int(MaxCredentialLength));
+    view().setLimit(res::PasswordEdit, int(MaxCredentialLength));
     view().setText(res::UserNameEdit, userName);
     view().setText(res::PasswordEdit, password);
     view().setDown(res::SavePasswordCheck, savePassword != 0);
@@ -37,6 +40,8 @@ void CMainLogin::onFirstSize() {
 void CMainLogin::onCommand(int id) {
     if (id == res::LoginButton)
         login();
+    else if (id == res::LoginClose && relogin)
+        closeRelogin();
     else if (id == res::LoginClose)
         view().endDialog(res::IdCancel);
     else if (id == res::SavePasswordCheck)
@@ -66,8 +71,18 @@ void CMainLogin::showRefusal(std::u16string_view status) {
     }
 }
 
+void CMainLogin::onSessionEnd() {
+    sessionEnded = true;
+    view().endDialog(res::IdCancel);
+}
+
 void CMainLogin::login() {
     auto& v = view();
+    auto& s = main_.services();
+    if (!s.network.isConnected(SplitUrl(s.operatorConfig.provisioningUrl).host)) {
+        v.messageBox(u"Internet is not available!", u"Ringlark", MessageButtons::Ok);
+        return;
+    }
     const auto user = v.text(res::UserNameEdit);
     const auto pass = v.text(res::PasswordEdit);
     if (user.empty() || pass.empty()) {
@@ -100,11 +115,13 @@ void CMainLogin::login() {
     setStatus(u"Registering...Please wait");
 
     RunLogin();
-    if (!attached())
+    if (!attached() || sessionEnded)
         return;
 
     for (int poll = 0; poll < RegistrationPolls; ++poll) {
         main_.services().clock.wait(RegistrationPollMs);
+        if (sessionEnded || !attached())
+            return;
         if (registered) {
             savePassword = v.isDown(res::SavePasswordCheck) ? 1 : 0;
             userName = v.text(res::UserNameEdit);
@@ -124,20 +141,20 @@ void CMainLogin::RunLogin() {
     requestText = body;
     replyHeader = header;
     replyText = text;
-    if (replyText.empty()) {
+    reply = ProvisioningReply::read(replyText, false);
+    if (replyText.empty() || !reply.usable()) {
         view().messageBox(u"Server is not responding", u"Ringlark", MessageButtons::Ok);
         view().endDialog(res::IdCancel);
         main_.CloseMainWindow();
         return;
     }
-    reply = ProvisioningReply::read(replyText, false);
 
     if (relogin || !(fail401or408 && fail403 && fail404)) {
         s.engine.load();
         fail401or408 = fail403 = fail404 = false;
     }
     main_.BindRegistrationHandler();
-    s.engine.init(ParseDecimal(reply.size), ParseDecimal(reply.sprt));
+    s.engine.init(reply.sizeValue(), reply.sipPort());
     ConfigureEncryption(s.engine, reply);
 
     userName = view().text(res::UserNameEdit);
@@ -145,4 +162,42 @@ void CMainLogin::RunLogin() {
     savePassword = view().isDown(res::SavePasswordCheck) ? 1 : 0;
     accountId = RegisterSubscriber(s.engine, reply, userName, password);
     ApplyCodecPriorities(s.engine, s.files);
+}
+
+void CMainLogin::closeRelogin() {
+    auto& engine = main_.services().engine;
+    const auto status = view().text(res::LoginStatus);
+    if (isRefusalText(status) || status == u"Unauthorized") {
+        // The new identity was refused: register the previous one again.
+        engine.shutdown();
+        engine.load();
+        engineReloaded = true;
+        main_.MainProvisioningPass();
+        main_.view().showWindow(true);
+    } else {
+        engine.load();
+        engineReloaded = true;
+        registered = false;
+        failed = false;
+        setStatus(u" ");
+        view().setText(res::UserNameEdit, main_.userName);
+        view().setText(res::PasswordEdit, main_.password);
+        savePassword = main_.savePassword;
+        RunLogin();
+        if (!attached() || sessionEnded)
+            return;
+        main_.view().showWindow(true);
+        main_.services().clock.wait(3000);
+        if (sessionEnded || main_.ended)
+            return;
+        if (closeAfterFailure) {
+            view().endDialog(res::IdCancel);
+            main_.notify(u"Wrong Username/Password \nPlease contact support team");
+            main_.CloseMainWindow();
+            return;
+        }
+    }
+    const auto here = view().windowRect();
+    main_.view().moveWindow(here.x, here.y);
+    view().endDialog(res::IdCancel);
 }

@@ -32,6 +32,7 @@ class CMainLogin : public DialogLogic {
     bool fail403 = false;
     bool fail404 = false;
     bool closeAfterFailure = false;
+    bool sessionEnded = false; // the program was asked to end while this window was up
 
     // The last exchange with the provisioning service and what came of it.
     std::u16string requestText, replyHeader, replyText;
@@ -44,6 +45,7 @@ class CMainLogin : public DialogLogic {
     void onFirstSize() override;
     void onBodyPressed() override { view().startDrag(); }
     void onCloseRequest() override {} // only the Close button closes it
+    void onSessionEnd() override;
 
     void RunLogin();
     // A refused registration: the status text, and the edits open again.
@@ -51,6 +53,8 @@ class CMainLogin : public DialogLogic {
 
   private:
     void login();
+    // Re-login mode: back to the identity the main window had.
+    void closeRelogin();
     void setStatus(std::u16string_view text);
 
     CZUBSoftPhoneDlg& main_;

@@ -47,17 +47,18 @@ void CZUBSoftPhoneDlg::MainProvisioningPass() {
         BuildRecentCallsTree();
     }
 
-    if (replyText.empty()) {
+    ProvisioningReply reply = ProvisioningReply::read(replyText, true);
+    if (replyText.empty() || !reply.usable()) {
         view().setEnabled(SavePasswordCheck, true);
         view().setVisible(Submit, true);
         return;
     }
-    provisioned = ProvisioningReply::read(replyText, true);
+    provisioned = std::move(reply);
     view().setText(HeaderLabel, provisioned.header);
     view().setText(FooterLabel, provisioned.footer);
 
     if ((!loginStarted && (savePassword != 0 || engineReloaded)) || (loginStarted && engineReloaded))
-        s.engine.init(ParseDecimal(provisioned.size), ParseDecimal(provisioned.sprt));
+        s.engine.init(provisioned.sizeValue(), provisioned.sipPort());
     ConfigureEncryption(s.engine, provisioned);
     displayUser = userName;
     if ((!loginStarted && savePassword != 0) || (loginStarted && relogin && engineReloaded))
@@ -83,12 +84,11 @@ void CZUBSoftPhoneDlg::OnRegistrationState(int, int code) {
             login->registered = true;
         if (autoLogin)
             registeredSinceStart = true;
-        if (!callRecordsFetched) {
-            FetchCallRecords();
+        if (!callRecordsFetched && FetchCallRecords()) {
             if (autoLogin || (login && login->closeAfterFailure))
                 BuildRecentCallsTree();
+            callRecordsFetched = true;
         }
-        callRecordsFetched = true;
         break;
     case 401:
         if (login) {

@@ -16,6 +16,14 @@ void cutAfter(std::u16string& text, std::u16string_view name) {
         text.erase(0, at + opening.size());
 }
 
+// Host names stop at 253 characters; keys and addresses are short too.
+constexpr std::size_t MaxEngineText = 255;
+
+int numberWithin(const std::u16string& text, int maximum) {
+    const int value = ParseDecimal(text);
+    return value >= 0 && value <= maximum ? value : 0;
+}
+
 int numberAt(const std::u16string& text, std::size_t position) {
     return position < text.size() ? ParseDecimal(std::u16string_view(text).substr(position, 3)) : 0;
 }
@@ -47,6 +55,29 @@ ProvisioningReply ProvisioningReply::read(std::u16string text, bool mainPass) {
     r.rtrp = ExtractTag(text, u"rtrp");
     r.email = ExtractTag(text, u"email");
     return r;
+}
+
+bool ProvisioningReply::usable() const {
+    for (const auto* field : {&ip, &registrarip, &oldkey, &newkey, &prefix})
+        if (field->size() > MaxEngineText)
+            return false;
+    return true;
+}
+
+int ProvisioningReply::sizeValue() const {
+    return numberWithin(size, 65535);
+}
+int ProvisioningReply::sipPort() const {
+    return numberWithin(sprt, 65535);
+}
+int ProvisioningReply::reregisterSeconds() const {
+    return numberWithin(rereg, 86400);
+}
+int ProvisioningReply::rtpPort() const {
+    return numberWithin(rtrp, 65535);
+}
+int ProvisioningReply::keepAliveSeconds() const {
+    return numberWithin(keep, 86400);
 }
 
 int ProvisioningReply::dashCount() const {
@@ -118,6 +149,6 @@ int RegisterSubscriber(Engine& engine, const ProvisioningReply& reply, const std
     const std::string aor = toUtf8(u"sip:" + userName + u"@" + reply.registrarip);
     const std::string proxy = toUtf8(u"sip:" + reply.ip);
     return engine.registerAccount(aor, aor, "*", toUtf8(userName), toUtf8(password),
-                                  reply.vpnOn() ? &proxy : nullptr, 1, ParseDecimal(reply.rereg),
-                                  ParseDecimal(reply.rtrp), ParseDecimal(reply.keep));
+                                  reply.vpnOn() ? &proxy : nullptr, 1, reply.reregisterSeconds(),
+                                  reply.rtpPort(), reply.keepAliveSeconds());
 }

@@ -19,6 +19,17 @@ struct ProvisioningReply {
     // follows, so a field standing before such a tag is lost once it is passed.
     static ProvisioningReply read(std::u16string text, bool mainPass);
 
+    // False when a text for the engine is longer than any real one can be: such
+    // a reply is taken as no reply at all.
+    bool usable() const;
+
+    // The numbers for the engine, each within what it can mean (outside: 0, as for no value).
+    int sizeValue() const;
+    int sipPort() const;
+    int reregisterSeconds() const;
+    int rtpPort() const;
+    int keepAliveSeconds() const;
+
     bool vpnOn() const { return vpn == u"on"; }
     int dashCount() const;
     int key1() const; // positions 0-2 of newkey

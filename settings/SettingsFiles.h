@@ -18,10 +18,18 @@ template <typename Record> struct ReadResult {
     bool complete = false;
 };
 
+// The login window takes at most this many characters for either credential.
+inline constexpr std::size_t MaxCredentialLength = 40;
+
 struct AccountSettings {
     std::int32_t savePassword = 0; // on whenever not 0
     std::u16string userName;
     std::u16string password;
+
+    // Longer credentials were never typed into the login window: a damaged or planted file.
+    bool usable() const {
+        return userName.size() <= MaxCredentialLength && password.size() <= MaxCredentialLength;
+    }
 
     static ReadResult<AccountSettings> read(std::span<const std::uint8_t> bytes);
     std::vector<std::uint8_t> write() const;

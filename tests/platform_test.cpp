@@ -61,6 +61,12 @@ TEST(DataFolder, HugeFileIsReadOnlyUpToTheCap) {
     EXPECT_EQ(bytes->size(), DataFolder::MaxReadBytes);
 }
 
+TEST(SystemNetwork, ServicesOnLoopbackAreAlwaysReachable) {
+    SystemNetwork network;
+    for (const char* host : {"127.0.0.1", "127.9.8.7", "LOCALHOST", "::1", "[::1]"})
+        EXPECT_TRUE(network.isConnected(host)) << host;
+}
+
 TEST(InstanceLock, OnlyOneHolderAtATime) {
     TempDir temp;
     const std::string path = InstanceLock::defaultPath(temp.str());

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,8 +32,18 @@ struct Program : testing::Test {
     fs::path messages = home.path() / "messages";
     fs::path lockFile = runtime / "Ringlark 1.0.6.lock";
 
+    std::vector<pid_t> started;
+
+    // A program that failed its test may still be running (frozen, say): it goes too.
+    void TearDown() override {
+        for (pid_t pid : started)
+            if (::kill(pid, SIGKILL) == 0)
+                ::waitpid(pid, nullptr, 0);
+    }
+
     void SetUp() override {
         fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
         // No operator unless a test starts one: the services' port is closed.
         fs::create_directories(home.path() / "config" / "ringlark");
         std::ofstream(home.path() / "config" / "ringlark" / "operator.conf")
@@ -60,16 +71,19 @@ struct Program : testing::Test {
         pid_t pid = -1;
         EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data()), 0);
         posix_spawn_file_actions_destroy(&actions);
+        started.push_back(pid);
         return pid;
     }
 
     // The exit status, or -1 when the process did not end in time.
-    static int waitFor(pid_t pid, std::chrono::milliseconds limit) {
+    int waitFor(pid_t pid, std::chrono::milliseconds limit) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
             int status = 0;
-            if (::waitpid(pid, &status, WNOHANG) == pid)
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                std::erase(started, pid); // reaped: its number may be reused
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
             std::this_thread::sleep_for(20ms);
         }
         return -1;
@@ -157,6 +171,9 @@ struct WithOperator : Program {
     std::unique_ptr<Process> simulator, registrar;
     fs::path simulatorLog = home.path() / "operator.log";
 
+    // Provisioning values the simulator hands out in place of its own.
+    std::vector<std::pair<std::string, std::string>> provisioning;
+
     void startServices(const std::string& sipPassword) {
         std::string config = std::string(readText(fs::path(SIMULATOR_CONFIG)));
         auto set = [&](const std::string& key, const std::string& value) {
@@ -169,6 +186,8 @@ struct WithOperator : Program {
         set("web_port", std::to_string(webPort));
         set("registrarip", "127.0.0.1:" + std::to_string(registrarPort));
         set("myaccounts", "http://127.0.0.1:" + std::to_string(webPort) + "/cdr?user=u1s1er");
+        for (const auto& [key, value] : provisioning)
+            set(key, value);
         std::ofstream(home.path() / "operator-sim.conf") << config;
         simulator = std::make_unique<Process>(
             std::vector<std::string>{SIMULATOR, "--config", (home.path() / "operator-sim.conf").string()},
@@ -225,4 +244,41 @@ TEST_F(WithOperator, SavedLoginWithAWrongPasswordAsksAgainNextTime) {
     const auto saved = savedLogin();
     EXPECT_EQ(saved.savePassword, 0);
     EXPECT_EQ(saved.password, u"not-the-password");
+}
+
+TEST_F(WithOperator, HangUpOfTheTerminalSavesLikeALogOut) {
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    const pid_t dialer = start(home.path() / "dialer.out");
+    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
+    fs::remove(data / "Ringlark" / AccountFileName); // only the exit sequence writes it again
+    ::kill(dialer, SIGHUP);
+    EXPECT_EQ(waitFor(dialer, 10s), 0);
+    EXPECT_EQ(savedLogin().savePassword, 1);
+    EXPECT_EQ(savedLogin().userName, u"demo");
+}
+
+// Replies travel as plain HTTP: markup in them must stay text. A picture
+// pointing at a FIFO would block the window for good if the label loaded it.
+TEST_F(WithOperator, MarkupInTheRepliesIsShownAsText) {
+    const fs::path fifo = home.path() / "never-written";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    provisioning = {{"header", "<img src=\"" + fifo.string() + "\">"}, {"footer", "<b>bold</b>"}};
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    const pid_t dialer = start(home.path() / "dialer.out");
+    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
+    ::kill(dialer, SIGTERM);
+    EXPECT_EQ(waitFor(dialer, 10s), 0) << "the window kept answering";
+}
+
+// A value no real registrar has is refused like a reply that never came,
+// instead of holding the window inside the engine.
+TEST_F(WithOperator, OverlongProvisionedAddressIsRefused) {
+    provisioning = {{"registrarip", std::string(100000, 'r')}};
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    const pid_t dialer = start(home.path() / "dialer.out");
+    EXPECT_EQ(waitFor(dialer, 20s), 0);
+    EXPECT_EQ(savedLogin().savePassword, 0) << "no registration: the login is asked for next time";
 }

@@ -165,6 +165,38 @@ TEST(ProvisioningReply, KeysAndPrefixAtFixedPositions) {
     EXPECT_EQ(r.keyText(), std::string("k\x41y"));
 }
 
+TEST(ProvisioningReply, NumbersOutsideTheirRangeCountAsNone) {
+    struct Case {
+        std::u16string text;
+        int port, seconds;
+    };
+    const Case cases[] = {
+        {u"5070", 5070, 5070}, {u"65535", 65535, 65535},  {u"65536", 0, 65536}, {u"86401", 0, 0},
+        {u"2147483647", 0, 0}, {u"99999999999999", 0, 0}, {u"-1", 0, 0},        {u"", 0, 0},
+    };
+    for (const auto& c : cases) {
+        ProvisioningReply r;
+        r.sprt = r.rtrp = r.size = r.keep = r.rereg = c.text;
+        EXPECT_EQ(r.sipPort(), c.port) << toUtf8(c.text);
+        EXPECT_EQ(r.rtpPort(), c.port) << toUtf8(c.text);
+        EXPECT_EQ(r.sizeValue(), c.port) << toUtf8(c.text);
+        EXPECT_EQ(r.keepAliveSeconds(), c.seconds) << toUtf8(c.text);
+        EXPECT_EQ(r.reregisterSeconds(), c.seconds) << toUtf8(c.text);
+    }
+}
+
+TEST(ProvisioningReply, OverlongTextsForTheEngineMakeItUnusable) {
+    ProvisioningReply r = ProvisioningReply::read(fromUtf8(sampleProvisioningReply()), true);
+    EXPECT_TRUE(r.usable());
+    for (auto field : {&ProvisioningReply::ip, &ProvisioningReply::registrarip, &ProvisioningReply::oldkey}) {
+        ProvisioningReply bad = r;
+        bad.*field = std::u16string(256, u'x');
+        EXPECT_FALSE(bad.usable());
+        bad.*field = std::u16string(255, u'x');
+        EXPECT_TRUE(bad.usable());
+    }
+}
+
 TEST(ProvisioningReply, ConfigureEncryptionRows) {
     struct Case {
         std::u16string vpn, newkey;

@@ -8,7 +8,10 @@
 #include "support/Fakes.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTextDocument>
 #include <QTimer>
 #include <QtTest>
 
@@ -36,6 +39,42 @@ class Recorder : public DialogLogic {
     int id_;
 };
 
+QStringList readLines(const QString& path);
+
+QtDialogHost* activeWindow() {
+    return dynamic_cast<QtDialogHost*>(QApplication::activeModalWidget());
+}
+
+void click(QtDialogHost* host, int id) {
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(host->control(id)), Qt::LeftButton);
+}
+
+// The program on the real windows with fake services: a saved login that
+// registers, every message box answered and logged.
+struct RealWindows {
+    TempDir temp;
+    QString messageLog = QString::fromStdString((temp.path() / "messages").string());
+    DataFolder files{(temp.path() / "Ringlark").string()};
+    QtUi ui;
+    FakePlatform platform;
+    CZUBSoftPhoneApp app{AppServices{[] { return true; }, platform.window(files, ui)}};
+
+    explicit RealWindows(const AccountSettings& account = {1, u"ann", u"pw"}) {
+        qputenv("RINGLARK_TEST_MESSAGES", messageLog.toUtf8());
+        files.ensureFolder();
+        files.save(AccountFileName, account.write(), true);
+        platform.engine.registrationAnswer = 200;
+        for (const char* user : {"ann", "bob"})
+            platform.http.pages[std::string("http://127.0.0.1:8080/cdr?user=") + user] = "";
+    }
+    ~RealWindows() { qunsetenv("RINGLARK_TEST_MESSAGES"); }
+
+    AccountSettings saved() {
+        return AccountSettings::read(files.read(AccountFileName).value_or(Bytes{})).record;
+    }
+    QStringList messages() { return readLines(messageLog); }
+};
+
 QStringList readLines(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -49,6 +88,14 @@ class WindowsTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void trayClickHidesTheWindowWithoutEndingTheProgram();
+    void accountLoginKeepsTheProgramUnderTheNewIdentity();
+    void closingAReloginRegistersThePreviousIdentityAgain();
+    void loginWindowLimitsAndChecks();
+    void firstLoginFetchesTheCallRecordsOnceTheWindowIsUp();
+    void terminationEndsTheProgramFromWhereverItArrives();
+    void textFromOutsideIsNeverMarkup();
+
     void mainWindowControlsLieInsideOrOutsideTheSkin() {
         Recorder logic(DlgMain);
         QtDialogHost host(*findDialog(DlgMain), logic);
@@ -202,6 +249,199 @@ class WindowsTest : public QObject {
         QCOMPARE(engine.count("shutdown()"), 2); // the window's, then the program's as it ends
     }
 };
+
+void WindowsTest::trayClickHidesTheWindowWithoutEndingTheProgram() {
+    RealWindows program;
+    program.platform.http.queueScrambled(sampleProvisioningReply());
+    bool hidden = false, stillRunning = false, shownAgain = false;
+    QTimer::singleShot(50, [&] {
+        QtDialogHost* main = activeWindow();
+        QVERIFY(main);
+        std::filesystem::remove(program.files.path(AccountFileName)); // the exit must write it again
+        main->logic().onTrayClick(TrayClick::LeftDown);
+        hidden = !main->isVisible();
+        QTimer::singleShot(100, main, [&, main] {
+            stillRunning = true;
+            main->logic().onTrayClick(TrayClick::LeftDown);
+            shownAgain = main->isVisible();
+            program.app.endSession();
+        });
+    });
+    QCOMPARE(program.app.run(), 0);
+    QVERIFY(hidden);
+    QVERIFY2(stillRunning, "hiding the window does not end the program");
+    QVERIFY(shownAgain);
+    QVERIFY(program.saved().userName == u"ann");
+}
+
+void WindowsTest::accountLoginKeepsTheProgramUnderTheNewIdentity() {
+    RealWindows program;
+    auto& http = program.platform.http;
+    http.queueScrambled(sampleProvisioningReply()); // start-up
+    http.queueScrambled("postpaid#1.00");
+    http.queueScrambled(sampleProvisioningReply()); // the login window
+    http.queueScrambled(sampleProvisioningReply()); // the main window's pass after it
+    http.queueScrambled("postpaid#2.00");
+    bool loginShown = false, mainHidden = false, mainBack = false;
+    QTimer::singleShot(50, [&] {
+        QtDialogHost* main = activeWindow();
+        QVERIFY(main);
+        QTimer::singleShot(50, [&, main] {
+            QtDialogHost* login = activeWindow();
+            QVERIFY(login && login != main);
+            loginShown = login->logic().dialogId() == DlgLogin;
+            mainHidden = !main->isVisible();
+            login->setText(UserNameEdit, u"bob");
+            login->setText(PasswordEdit, u"bobpw");
+            login->setDown(SavePasswordCheck, false);
+            click(login, LoginButton);
+        });
+        main->logic().onCommand(CmdAccountLogin);
+        mainBack = main->isVisible();
+        QCOMPARE(main->text(StatusLabel), std::u16string(u"Ready : bob"));
+        QTimer::singleShot(50, main, [&] { program.app.endSession(); });
+    });
+    QCOMPARE(program.app.run(), 0);
+    QVERIFY(loginShown);
+    QVERIFY(mainHidden);
+    QVERIFY2(mainBack, "the program runs on under the new identity");
+    const auto saved = program.saved();
+    QVERIFY(saved.userName == u"bob");
+    QVERIFY(saved.password == u"bobpw");
+    QCOMPARE(saved.savePassword, 1); // the subscriber's earlier choice stays
+}
+
+void WindowsTest::closingAReloginRegistersThePreviousIdentityAgain() {
+    struct Case {
+        const char* name;
+        bool refused; // the new identity was refused before Close
+    };
+    for (const Case& c : {Case{"closed at once", false}, Case{"closed after a refusal", true}}) {
+        RealWindows program;
+        auto& http = program.platform.http;
+        auto& engine = program.platform.engine;
+        for (int i = 0; i < 4; ++i)
+            http.queueScrambled(sampleProvisioningReply());
+        bool mainBack = false;
+        QTimer::singleShot(50, [&] {
+            QtDialogHost* main = activeWindow();
+            QVERIFY(main);
+            QTimer::singleShot(50, [&, main] {
+                QtDialogHost* login = activeWindow();
+                QVERIFY(login && login != main);
+                if (c.refused) {
+                    engine.registrationAnswer = 401;
+                    login->setText(UserNameEdit, u"bob");
+                    login->setText(PasswordEdit, u"wrong");
+                    click(login, LoginButton);
+                    QCOMPARE(login->text(LoginStatus), std::u16string(u"Wrong Username/Password"));
+                    engine.registrationAnswer = 200;
+                }
+                click(login, LoginClose);
+            });
+            main->logic().onCommand(CmdAccountLogin);
+            mainBack = main->isVisible();
+            QTimer::singleShot(50, main, [&] { program.app.endSession(); });
+        });
+        QCOMPARE(program.app.run(), 0);
+        QVERIFY2(mainBack, c.name);
+        QVERIFY2(engine.count(
+                     "registerAccount(sip:ann@127.0.0.1,sip:ann@127.0.0.1,*,ann,pw,null,1,300,7078,30)") == 2,
+                 c.name);
+        QVERIFY2(program.saved().userName == u"ann", c.name);
+    }
+}
+
+void WindowsTest::loginWindowLimitsAndChecks() {
+    RealWindows program({0, u"", u""});
+    program.platform.network.connected = false;
+    QString typed;
+    QTimer::singleShot(50, [&] {
+        QtDialogHost* login = activeWindow();
+        QVERIFY(login);
+        QTest::keyClicks(login->control(UserNameEdit), QString(50, QLatin1Char('a')));
+        typed = QString::fromStdU16String(login->text(UserNameEdit));
+        login->setText(PasswordEdit, u"pw");
+        click(login, LoginButton);
+        click(login, LoginClose);
+    });
+    QCOMPARE(program.app.run(), 0);
+    QCOMPARE(typed.size(), 40);
+    QCOMPARE(program.messages(), QStringList{QStringLiteral("Ringlark\tInternet is not available!")});
+    QVERIFY(program.platform.http.sent.empty());
+}
+
+void WindowsTest::firstLoginFetchesTheCallRecordsOnceTheWindowIsUp() {
+    RealWindows program({0, u"ann", u"pw"});
+    program.platform.http.queueScrambled(sampleProvisioningReply());
+    QTimer::singleShot(50, [&] {
+        QtDialogHost* login = activeWindow();
+        QVERIFY(login);
+        QTimer::singleShot(50, [&] {
+            QCOMPARE(program.platform.http.fetched,
+                     std::vector<std::string>{"http://127.0.0.1:8080/cdr?user=ann"});
+            program.app.endSession();
+        });
+        click(login, LoginButton);
+    });
+    QCOMPARE(program.app.run(), 0);
+    QCOMPARE(program.platform.http.fetched.size(), size_t(1));
+}
+
+void WindowsTest::terminationEndsTheProgramFromWhereverItArrives() {
+    // While the login window waits for the registration.
+    {
+        RealWindows program({0, u"ann", u"pw"});
+        program.platform.http.queueScrambled(sampleProvisioningReply());
+        program.platform.clock.duringWait = [&](int) {
+            program.app.endSession();
+            program.platform.poster.runAll(); // and the 200 arrives too
+        };
+        QTimer::singleShot(50, [&] { click(activeWindow(), LoginButton); });
+        QCOMPARE(program.app.run(), 0);
+        QCOMPARE(program.platform.engine.count("init(4,5070)"), 1);
+        QVERIFY2(program.platform.http.posts("&faazdj=kgbyku") == 0, "the main window never opened");
+    }
+    // While the start-up's message box is up.
+    {
+        RealWindows program;
+        qunsetenv("RINGLARK_TEST_MESSAGES"); // a real box this time
+        program.platform.mixer.present = false;
+        QTimer::singleShot(100, [&] {
+            QVERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+            QtUi::dismissNestedModals();
+            program.app.endSession();
+        });
+        QCOMPARE(program.app.run(), 0);
+        QVERIFY2(program.platform.http.sent.empty(), "nothing provisioned after the request to end");
+        QCOMPARE(program.platform.engine.count("init(4,5070)"), 0);
+        QCOMPARE(program.saved().savePassword, 1);
+    }
+}
+
+void WindowsTest::textFromOutsideIsNeverMarkup() {
+    Recorder logic(DlgMain);
+    QtDialogHost host(*findDialog(DlgMain), logic);
+    const std::u16string hostile = u"<img src=\"/dev/zero\"><b>12.40</b>";
+    for (int id : {BalanceLabel, HeaderLabel, FooterLabel, StatusLabel}) {
+        host.setText(id, hostile);
+        auto* label = qobject_cast<QLabel*>(host.control(id));
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QVERIFY(host.text(id) == hostile);
+    }
+    host.setTooltip(Call, hostile);
+    QTextDocument shown;
+    shown.setHtml(host.control(Call)->toolTip());
+    QCOMPARE(shown.toPlainText(), QString::fromStdU16String(hostile));
+
+    QTimer::singleShot(50, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        box->accept();
+    });
+    host.messageBox(hostile, u"Ringlark", MessageButtons::Ok);
+}
 
 QTEST_MAIN(WindowsTest)
 #include "windows_test.moc"

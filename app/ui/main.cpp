@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
                           {ui, dataFolder, engine, clock, mixer, autostart, program, http, network, shell,
                            poster, operatorConfig}});
 
-    // SIGTERM and SIGINT (log-out, shutdown, Ctrl+C): save and leave without asking.
+    // SIGTERM, SIGINT and SIGHUP (log-out, shutdown, Ctrl+C, the terminal closing): save and leave
+    // without asking.
     auto endSession = [&] {
         QtUi::dismissNestedModals();
         app.endSession();
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
         action.sa_flags = SA_RESTART;
         sigaction(SIGTERM, &action, nullptr);
         sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGHUP, &action, nullptr);
     }
     QObject::connect(&application, &QGuiApplication::commitDataRequest,
                      [&](QSessionManager&) { endSession(); });

@@ -27,6 +27,7 @@ class FakeView : public WindowPort {
         std::u16string tooltip;
         std::string face;
         int minimum = 0, maximum = 0;
+        int limit = 0;
     };
     struct Message {
         std::u16string text, title;
@@ -67,6 +68,7 @@ class FakeView : public WindowPort {
     void setFocus(int id) override { focus = id; }
     int focusedControl() const override { return focus; }
     void setRange(int id, int minimum, int maximum) override;
+    void setLimit(int id, int maxCharacters) override { controls[id].limit = maxCharacters; }
     MessageResult messageBox(std::u16string_view text, std::u16string_view title,
                              MessageButtons buttons) override;
     int popupMenu(int menuId, int x, int y) override;
@@ -236,7 +238,13 @@ class FakeNetwork : public Network {
   public:
     std::optional<std::array<std::uint8_t, 6>> address =
         std::array<std::uint8_t, 6>{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    bool connected = true;
+    std::vector<std::string> asked; // hosts whose reachability was asked
     std::optional<std::array<std::uint8_t, 6>> firstAdapterAddress() override { return address; }
+    bool isConnected(const std::string& host) override {
+        asked.push_back(host);
+        return connected;
+    }
 };
 
 class FakeShell : public Shell {
