@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SidePanel.h"
+#include "core/SidePanel.h"
 #include "resources/ResourceIds.h"
 
 // The recent-calls panel. It keeps the dialed, received and missed calls and

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SidePanel.h"
+#include "core/SidePanel.h"
 #include "resources/ResourceIds.h"
 
 // The contacts panel. It holds the contact store and writes it at exit.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogLogic.h"
+#include "core/DialogLogic.h"
 #include "resources/ResourceIds.h"
 
 // The About box: the program's name and version, and OK.

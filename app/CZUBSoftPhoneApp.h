@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CZUBSoftPhoneDlg.h"
-#include "Ports.h"
+#include "core/Ports.h"
 #include "services/CMainLogin.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "CZUBSoftPhoneDlg.h"
 
 #include "CAboutDlg.h"
-#include "app/Text.h"
+#include "core/Text.h"
 #include "resources/Dialogs.h"
 #include "services/CMainLogin.h"
 #include "settings/SettingsFiles.h"

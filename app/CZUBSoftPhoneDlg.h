@@ -1,12 +1,14 @@
 #pragma once
 
-#include "DialogLogic.h"
-#include "OperatorConfig.h"
-#include "Ports.h"
 #include "addressbook/CCall.h"
 #include "addressbook/CContact.h"
+#include "core/DialogLogic.h"
+#include "core/OperatorConfig.h"
+#include "core/Ports.h"
+#include "core/Services.h"
 #include "resources/ResourceIds.h"
 #include "services/AccountServices.h"
+#include "services/CMainLogin.h"
 #include "services/Http.h"
 #include "services/Provisioning.h"
 #include "settings/COptions.h"
@@ -16,27 +18,9 @@
 #include <memory>
 #include <string>
 
-class CMainLogin;
-
-// What the main window reaches beyond its own view.
-struct MainWindowServices {
-    Ui& ui;
-    Files& files;
-    Engine& engine;
-    Clock& clock;
-    MixerProbe& mixer;
-    Autostart& autostart;
-    ProgramInfo& program;
-    Http& http;
-    Network& network;
-    Shell& shell;
-    UiPoster& poster;
-    const OperatorConfig& operatorConfig;
-};
-
 // The main window: the hub of every command, timer and engine event. It owns
 // the line table, the settings object and the side panels.
-class CZUBSoftPhoneDlg : public DialogLogic {
+class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner {
   public:
     explicit CZUBSoftPhoneDlg(MainWindowServices services);
     ~CZUBSoftPhoneDlg() override;
@@ -78,7 +62,11 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     // The login window that started this run, if any; Account Login reuses it.
     void setLoginWindow(CMainLogin* login) { login_ = login; }
     CMainLogin* loginWindow() const { return login_; }
-    MainWindowServices& services() { return services_; }
+    MainWindowServices& services() override { return services_; }
+    WindowPort* mainView() override { return attached() ? &view() : nullptr; }
+    void clearRegistrationConfirmed() override { registrationConfirmed = false; }
+    bool mainEnded() const override { return ended; }
+    LoginIdentity identity() const override { return {userName, password, savePassword}; }
     using DialogLogic::view;
 
     void onInitDialog() override;
@@ -98,17 +86,17 @@ class CZUBSoftPhoneDlg : public DialogLogic {
     void CloseSidePanels();
     void ResetLineTable();
 
-    void MainProvisioningPass();
+    void MainProvisioningPass() override;
     void OnRegistrationState(int first, int code);
     // Registration results reach OnRegistrationState on this window's thread.
-    void BindRegistrationHandler();
+    void BindRegistrationHandler() override;
     void QueryBalance();
     // Fetches the server's call records; false when the window is not up yet.
     bool FetchCallRecords();
     // Ends the program: closes the window, or keeps it from opening.
-    void CloseMainWindow();
+    void CloseMainWindow() override;
     // Shows a message on this window when it is up, else without owner.
-    void notify(std::u16string_view text);
+    void notify(std::u16string_view text) override;
 
     // Filled in by the line table and recent-calls work.
     void OnCallState(int /*callId*/, int /*state*/) {}

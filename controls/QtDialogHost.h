@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/DialogLogic.h"
+#include "core/DialogLogic.h"
 #include "resources/Dialogs.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WindowPort.h"
+#include "core/WindowPort.h"
 
 class QWidget;
 

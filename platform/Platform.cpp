@@ -1,7 +1,7 @@
 #include "Platform.h"
 
 #include "DataFolder.h"
-#include "app/Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <alsa/asoundlib.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/OperatorConfig.h"
-#include "app/Ports.h"
+#include "core/OperatorConfig.h"
+#include "core/Ports.h"
 
 #include <string>
 

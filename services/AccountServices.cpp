@@ -2,8 +2,8 @@
 
 #include "Provisioning.h"
 #include "TaggedText.h"
-#include "app/Text.h"
-#include "app/WindowPort.h"
+#include "core/Text.h"
+#include "core/WindowPort.h"
 #include "resources/ResourceIds.h"
 
 std::u16string BalanceText(std::u16string_view reply) {

@@ -1,10 +1,12 @@
 #include "CMainLogin.h"
 
-#include "app/CZUBSoftPhoneDlg.h"
+#include "core/OperatorConfig.h"
+#include "core/Services.h"
 #include "services/Http.h"
 #include "services/TaggedText.h"
 #include "settings/CodecPriorities.h"
 #include "settings/SettingsFiles.h"
+#include "telephony/Engine.h"
 
 namespace {
 
@@ -20,7 +22,7 @@ bool isRefusalText(const std::u16string& status) {
 } // namespace
 
 void CMainLogin::onInitDialog() {
-    main_.registrationConfirmed = false;
+    main_.clearRegistrationConfirmed();
     view().setLimit(res::UserNameEdit, int(MaxCredentialLength));
     view().setLimit(res::PasswordEdit, int(MaxCredentialLength));
     view().setText(res::UserNameEdit, userName);
@@ -28,8 +30,8 @@ void CMainLogin::onInitDialog() {
     view().setDown(res::SavePasswordCheck, savePassword != 0);
     view().setVisible(res::LoginBusyPicture, false);
     view().setFocus(res::UserNameEdit);
-    if (relogin && main_.attached())
-        main_.view().showWindow(false);
+    if (WindowPort* mainView = main_.mainView(); relogin && mainView)
+        mainView->showWindow(false);
 }
 
 void CMainLogin::onFirstSize() {
@@ -165,6 +167,8 @@ void CMainLogin::RunLogin() {
 }
 
 void CMainLogin::closeRelogin() {
+    // Re-login is opened from the running main window, so it is there to show.
+    WindowPort& mainWindow = *main_.mainView();
     auto& engine = main_.services().engine;
     const auto status = view().text(res::LoginStatus);
     if (isRefusalText(status) || status == u"Unauthorized") {
@@ -173,22 +177,23 @@ void CMainLogin::closeRelogin() {
         engine.load();
         engineReloaded = true;
         main_.MainProvisioningPass();
-        main_.view().showWindow(true);
+        mainWindow.showWindow(true);
     } else {
         engine.load();
         engineReloaded = true;
         registered = false;
         failed = false;
         setStatus(u" ");
-        view().setText(res::UserNameEdit, main_.userName);
-        view().setText(res::PasswordEdit, main_.password);
-        savePassword = main_.savePassword;
+        const LoginIdentity previous = main_.identity();
+        view().setText(res::UserNameEdit, previous.userName);
+        view().setText(res::PasswordEdit, previous.password);
+        savePassword = previous.savePassword;
         RunLogin();
         if (!attached() || sessionEnded)
             return;
-        main_.view().showWindow(true);
+        mainWindow.showWindow(true);
         main_.services().clock.wait(3000);
-        if (sessionEnded || main_.ended)
+        if (sessionEnded || main_.mainEnded())
             return;
         if (closeAfterFailure) {
             view().endDialog(res::IdCancel);
@@ -198,6 +203,6 @@ void CMainLogin::closeRelogin() {
         }
     }
     const auto here = view().windowRect();
-    main_.view().moveWindow(here.x, here.y);
+    mainWindow.moveWindow(here.x, here.y);
     view().endDialog(res::IdCancel);
 }

@@ -1,19 +1,41 @@
 #pragma once
 
-#include "app/DialogLogic.h"
+#include "core/DialogLogic.h"
 #include "resources/ResourceIds.h"
 #include "services/Provisioning.h"
 
 #include <string>
 
-class CZUBSoftPhoneDlg;
+struct MainWindowServices;
+
+struct LoginIdentity {
+    std::u16string userName, password;
+    int savePassword = 0;
+};
+
+// The main window, as the login window reaches it.
+class LoginOwner {
+  public:
+    virtual ~LoginOwner() = default;
+    virtual MainWindowServices& services() = 0;
+    virtual WindowPort* mainView() = 0; // nullptr until the main window is up
+    virtual void clearRegistrationConfirmed() = 0;
+    virtual void BindRegistrationHandler() = 0;
+    virtual void MainProvisioningPass() = 0;
+    virtual void CloseMainWindow() = 0;
+    // A message on the main window when it is up, else without owner.
+    virtual void notify(std::u16string_view text) = 0;
+    virtual bool mainEnded() const = 0;
+    // The identity the main window is registered with.
+    virtual LoginIdentity identity() const = 0;
+};
 
 // The login window: user name, password and "Save Password". Its login runs
 // the provisioning request, starts and registers the engine and waits for the
 // registration's outcome. It ends with OK once registered, Cancel when closed.
 class CMainLogin : public DialogLogic {
   public:
-    explicit CMainLogin(CZUBSoftPhoneDlg& main) : main_(main) {}
+    explicit CMainLogin(LoginOwner& main) : main_(main) {}
     int dialogId() const override { return res::DlgLogin; }
 
     // Set by the opener; read back after the window ends.
@@ -57,5 +79,5 @@ class CMainLogin : public DialogLogic {
     void closeRelogin();
     void setStatus(std::u16string_view text);
 
-    CZUBSoftPhoneDlg& main_;
+    LoginOwner& main_;
 };

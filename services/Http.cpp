@@ -1,7 +1,7 @@
 #include "Http.h"
 
-#include "app/Text.h"
-#include "app/WindowPort.h"
+#include "core/Text.h"
+#include "core/WindowPort.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 #include "Provisioning.h"
 
 #include "TaggedText.h"
-#include "app/Text.h"
+#include "core/Text.h"
 #include "telephony/Engine.h"
 
 #include <algorithm>

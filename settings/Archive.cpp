@@ -1,6 +1,6 @@
 #include "Archive.h"
 
-#include "app/Text.h"
+#include "core/Text.h"
 
 void ArchiveWriter::put16(std::uint16_t value) {
     bytes_.push_back(static_cast<std::uint8_t>(value));

@@ -2,7 +2,7 @@
 
 #include "Archive.h"
 #include "SettingsFiles.h"
-#include "app/Text.h"
+#include "core/Text.h"
 #include "telephony/Engine.h"
 
 namespace {

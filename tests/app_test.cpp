@@ -1,6 +1,6 @@
 #include "app/CAboutDlg.h"
 #include "app/CZUBSoftPhoneApp.h"
-#include "app/Text.h"
+#include "core/Text.h"
 #include "platform/DataFolder.h"
 #include "settings/SettingsFiles.h"
 #include "support/Fakes.h"

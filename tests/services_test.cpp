@@ -1,5 +1,5 @@
-#include "app/OperatorConfig.h"
-#include "app/Text.h"
+#include "core/OperatorConfig.h"
+#include "core/Text.h"
 #include "platform/DataFolder.h"
 #include "services/AccountServices.h"
 #include "services/CMainLogin.h"

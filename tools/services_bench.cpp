@@ -1,6 +1,6 @@
 // Reading the web services' replies: a provisioning reply, a 20-call records
 // reply, and a balance reply.  build/bin/services_bench
-#include "app/Text.h"
+#include "core/Text.h"
 #include "services/AccountServices.h"
 #include "services/Provisioning.h"
 
@@ -9,15 +9,18 @@
 namespace {
 
 std::u16string provisioningReply() {
-    return u"<ip>10.1.1.1</ip><registrarip>sip.ringlark.example</registrarip><header>Ringlark Telecom</header>"
-           u"<footer>www.ringlark.example</footer><myaccounts>http://127.0.0.1:8080/cdr?user=u1s1er</myaccounts>"
+    return u"<ip>10.1.1.1</ip><registrarip>sip.ringlark.example</registrarip><header>Ringlark "
+           u"Telecom</header>"
+           u"<footer>www.ringlark.example</footer><myaccounts>http://127.0.0.1:8080/cdr?user=u1s1er</"
+           u"myaccounts>"
            u"<oldkey>secretkey</oldkey><newkey>101-202-303</newkey><vpn>on</vpn><prefix>12-345-678</prefix>"
            u"<size>4</size><rereg>300</rereg><sprt>5070</sprt><keep>30</keep><rtrp>7078</rtrp>"
            u"<email>care@ringlark.example</email>";
 }
 
 std::u16string callRecordsReply(int calls) {
-    std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Status><code>0</code></Status>\n<cdr>\n";
+    std::u16string text =
+        u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Status><code>0</code></Status>\n<cdr>\n";
     for (int i = 0; i < calls; ++i)
         text += u"<call><number>44207946" + fromUtf8(std::to_string(1000 + i)) +
                 u"</number><callStartDate>2026-12-10</callStartDate><callStartTime>09:15:02</callStartTime>"

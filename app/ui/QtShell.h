@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Ports.h"
+#include "core/Ports.h"
 
 // Opens addresses with the desktop's handlers (xdg-open), never through a shell command line.
 class QtShell final : public Shell {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Ports.h"
+#include "core/Ports.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
 // libFuzzer target for what the web services and the operator file send us:
 // any bytes through the provisioning, balance and call-record readers, the
 // address splitter and the operator configuration. No crash, no hang.
-#include "app/OperatorConfig.h"
-#include "app/Text.h"
+#include "core/OperatorConfig.h"
+#include "core/Text.h"
 #include "services/AccountServices.h"
 #include "services/Http.h"
 #include "services/Provisioning.h"
@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string text = fromUtf8(bytes);
     for (bool mainPass : {false, true}) {
         const auto reply = ProvisioningReply::read(text, mainPass);
-        (void)(reply.key1() + reply.key2() + reply.key3() + reply.prefix1() + reply.prefix2() + reply.prefix3());
+        (void)(reply.key1() + reply.key2() + reply.key3() + reply.prefix1() + reply.prefix2() +
+               reply.prefix3());
         (void)reply.keyText();
     }
     (void)BalanceText(text);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/CZUBSoftPhoneDlg.h"
-#include "app/DialogLogic.h"
-#include "app/OperatorConfig.h"
-#include "app/Ports.h"
+#include "core/DialogLogic.h"
+#include "core/OperatorConfig.h"
+#include "core/Ports.h"
 #include "services/Http.h"
 #include "telephony/Engine.h"
 

@@ -1,6 +1,6 @@
 #include "SimulatorConfig.h"
 
-#include "app/Text.h"
+#include "core/Text.h"
 
 #include <sstream>
 

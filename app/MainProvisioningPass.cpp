@@ -1,7 +1,7 @@
 // The main window's side of login and provisioning: its provisioning pass and
 // the handling of registration results, which also drive the login window.
 #include "app/CZUBSoftPhoneDlg.h"
-#include "app/Text.h"
+#include "core/Text.h"
 #include "services/CMainLogin.h"
 #include "services/TaggedText.h"
 #include "settings/CodecPriorities.h"
