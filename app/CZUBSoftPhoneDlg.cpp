@@ -46,13 +46,27 @@ constexpr Tooltip Tooltips[] = {
     {SpeakerSlider, u"Speaker"},
 };
 
+constexpr int CallMenuCommands[] = {Line1,      Line1 + 1, Line1 + 2, Line1 + 3,  Hold,         Transfer,
+                                    Conference, Record,    Redial,    AutoAnswer, DoNotDisturb, Play};
+
+// Ctrl + key runs these commands, the same as their buttons.
+struct Shortcut {
+    char16_t key;
+    int command;
+};
+constexpr Shortcut Shortcuts[] = {{u'h', Hold},      {u't', Transfer},  {u'k', Conference},
+                                  {u'r', Record},    {u'd', Redial},    {u'1', Line1},
+                                  {u'2', Line1 + 1}, {u'3', Line1 + 2}, {u'4', Line1 + 3}};
+
 constexpr int LabelsEmptiedAtStart[] = {StatusLabel,     NumberLabel, DurationLabel, IncomingLabel,
                                         RecordFileLabel, HeaderLabel, FooterLabel};
 
 } // namespace
 
 CZUBSoftPhoneDlg::CZUBSoftPhoneDlg(MainWindowServices services)
-    : services_(services), options_(std::make_unique<COptions>(services.files)) {}
+    : services_(services),
+      callControl_(*this, {services.engine, services.sound, services.clock, services.network}),
+      options_(std::make_unique<COptions>(services.files)) {}
 
 CZUBSoftPhoneDlg::~CZUBSoftPhoneDlg() {
     // The engine's handlers point at this window.
@@ -91,6 +105,9 @@ void CZUBSoftPhoneDlg::onInitDialog() {
 
     v.addSystemMenuItem(0, u"");
     v.addSystemMenuItem(CmdSysAbout, loadString(StrAboutMenu));
+    // The call controls lie outside the skin; the window's menu reaches them.
+    for (int id : CallMenuCommands)
+        v.addContextCommand(u"Call", id);
     v.setIcon(IconApp);
     v.setText(WebControl, u"about:blank");
 
@@ -180,10 +197,7 @@ void CZUBSoftPhoneDlg::applyApplicationFile() {
 void CZUBSoftPhoneDlg::ResetLineTable() {
     auto& v = view();
     registered = false;
-    lineTable.reset();
-    for (int line = 0; line < LineCount; ++line)
-        v.setDown(Line1 + line, line == 0);
-    v.setDown(Transfer, false);
+    callControl_.ResetLineTable();
     displayUser.clear();
     v.setVisible(HeaderLabel, false);
     v.setVisible(FooterLabel, false);
@@ -224,7 +238,7 @@ void CZUBSoftPhoneDlg::onCommand(int id) {
     case Contacts:
     case MyAccount:
         if (!registered) {
-            guardedMessage(u"You are not Registered");
+            guardedBox(u"You are not Registered");
         } else if (id == RecentCalls) {
             showPanel(calls_);
         } else if (id == Contacts) {
@@ -241,8 +255,13 @@ void CZUBSoftPhoneDlg::onCommand(int id) {
         runMenuCommand(id);
         break;
     default:
+        callControl_.onCommand(id);
         break;
     }
+}
+
+void CZUBSoftPhoneDlg::onTimer(int timerId) {
+    callControl_.onTimer(timerId);
 }
 
 void CZUBSoftPhoneDlg::showPanel(SidePanel& panel) {
@@ -263,7 +282,7 @@ void CZUBSoftPhoneDlg::runMenuCommand(int command) {
         if (modalGuard)
             break;
         if (currentLineInCall()) {
-            guardedMessage(u"Call is in progress");
+            guardedBox(u"Call is in progress");
             break;
         }
         showAbout();
@@ -294,13 +313,13 @@ void CZUBSoftPhoneDlg::showAbout() {
 
 void CZUBSoftPhoneDlg::accountLogin() {
     if (!registered) {
-        guardedMessage(u"You are not Registered");
+        guardedBox(u"You are not Registered");
         return;
     }
     if (modalGuard)
         return;
     if (lineTable.current().busy()) {
-        guardedMessage(u"Call is in progress");
+        guardedBox(u"Call is in progress");
         return;
     }
     CloseSidePanels();
@@ -343,8 +362,8 @@ void CZUBSoftPhoneDlg::CloseSidePanels() {
     contacts_.hide();
 }
 
-MessageResult CZUBSoftPhoneDlg::guardedMessage(std::u16string_view text, std::u16string_view title,
-                                               MessageButtons buttons) {
+MessageResult CZUBSoftPhoneDlg::guardedBox(std::u16string_view text, std::u16string_view title,
+                                           MessageButtons buttons) {
     CloseSidePanels();
     modalGuard = true;
     const auto result = view().messageBox(text, title, buttons);
@@ -353,13 +372,13 @@ MessageResult CZUBSoftPhoneDlg::guardedMessage(std::u16string_view text, std::u1
 }
 
 bool CZUBSoftPhoneDlg::confirmQuit(std::u16string_view question) {
-    return guardedMessage(question, u"Confirm to Quit", MessageButtons::OkCancel) == MessageResult::Ok;
+    return guardedBox(question, u"Confirm to Quit", MessageButtons::OkCancel) == MessageResult::Ok;
 }
 
 void CZUBSoftPhoneDlg::QuitSequence() {
     if (registered && lineTable.current().busy()) {
         if (!modalGuard)
-            guardedMessage(u"Please disconnect call first");
+            guardedBox(u"Please disconnect call first");
         return;
     }
     if (modalGuard)
@@ -404,10 +423,16 @@ void CZUBSoftPhoneDlg::end(int result) {
 
 bool CZUBSoftPhoneDlg::onKey(const KeyPress& key) {
     auto& v = view();
-    if (registered) {
-        v.setFocus(NumberEdit);
-        return key.key == Key::Escape;
+    if (key.control) {
+        for (const auto& shortcut : Shortcuts)
+            if (shortcut.key == key.character) {
+                onCommand(shortcut.command);
+                return true;
+            }
+        return false;
     }
+    if (registered)
+        return callControl_.onKey(key);
     switch (key.key) {
     case Key::Escape:
     case Key::F4:
@@ -416,7 +441,7 @@ bool CZUBSoftPhoneDlg::onKey(const KeyPress& key) {
             ExitSequence();
         return true;
     case Key::Backtab:
-        guardedMessage(u"Shif+Tab is not working on this registration page");
+        guardedBox(u"Shif+Tab is not working on this registration page");
         return true;
     case Key::Tab:
         v.setFocus(v.focusedControl() == UserNameEdit ? PasswordEdit : UserNameEdit);
@@ -496,7 +521,7 @@ void CZUBSoftPhoneDlg::CloseMainWindow() {
 
 void CZUBSoftPhoneDlg::notify(std::u16string_view text) {
     if (attached())
-        guardedMessage(text);
+        guardedBox(text);
     else
         services_.ui.messageBox(text, u"Ringlark", MessageButtons::Ok);
 }

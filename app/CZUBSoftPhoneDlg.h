@@ -12,6 +12,7 @@
 #include "services/Http.h"
 #include "services/Provisioning.h"
 #include "settings/COptions.h"
+#include "telephony/CallControl.h"
 #include "telephony/Engine.h"
 #include "telephony/LineTable.h"
 
@@ -20,7 +21,7 @@
 
 // The main window: the hub of every command, timer and engine event. It owns
 // the line table, the settings object and the side panels.
-class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner {
+class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindow {
   public:
     explicit CZUBSoftPhoneDlg(MainWindowServices services);
     ~CZUBSoftPhoneDlg() override;
@@ -55,7 +56,7 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner {
     std::u16string callsPerList;
     std::u16string recordingFolder;
 
-    LineTable lineTable;
+    CallControl& callControl() { return callControl_; }
     COptions& options() { return *options_; }
     CCall& recentCallsPanel() { return calls_; }
     CContact& contactsPanel() { return contacts_; }
@@ -72,6 +73,7 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner {
     void onInitDialog() override;
     void onCommand(int id) override;
     bool onKey(const KeyPress& key) override;
+    void onTimer(int timerId) override;
     void onFirstSize() override;
     void onShown() override;
     void onBodyPressed() override;
@@ -83,25 +85,39 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner {
     // Saves what must outlive the run and closes the window; false when the
     // data folder could not be made, in which case the window stays open.
     bool ExitSequence();
-    void CloseSidePanels();
+    void CloseSidePanels() override;
     void ResetLineTable();
 
     void MainProvisioningPass() override;
     void OnRegistrationState(int first, int code);
     // Registration results reach OnRegistrationState on this window's thread.
     void BindRegistrationHandler() override;
-    void QueryBalance();
+    void QueryBalance() override;
     // Fetches the server's call records; false when the window is not up yet.
-    bool FetchCallRecords();
+    bool FetchCallRecords() override;
     // Ends the program: closes the window, or keeps it from opening.
     void CloseMainWindow() override;
     // Shows a message on this window when it is up, else without owner.
     void notify(std::u16string_view text) override;
 
-    // Filled in by the line table and recent-calls work.
-    void OnCallState(int /*callId*/, int /*state*/) {}
-    void OnCallIncoming(int /*callId*/, const std::u16string& /*remoteUri*/) {}
-    void BuildRecentCallsTree() {}
+    // Engine events, on this window's thread.
+    void OnCallState(int callId, int state) { callControl_.OnCallState(callId, state); }
+    void OnCallIncoming(int callId, const std::u16string& remoteUri) {
+        callControl_.OnCallIncoming(callId, remoteUri);
+    }
+    // Filled in by the recent-calls work.
+    void BuildRecentCallsTree() override {}
+    void RecordFinishedCall(int /*line*/) override {}
+
+    // CallWindow
+    WindowPort& callView() override { return view(); }
+    bool isRegistered() const override { return registered; }
+    std::u16string readyUser() const override { return displayUser; }
+    std::u16string registrarHost() const override { return provisioned.registrarip; }
+    int engineAccount() const override { return accountId; }
+    std::u16string recordingPath() const override { return recordingFolder; }
+    bool modalGuardRaised() const override { return modalGuard; }
+    MessageResult guardedMessage(std::u16string_view text) override { return guardedBox(text); }
 
   private:
     void end(int result);
@@ -113,12 +129,18 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner {
     void showAbout();
     void showPanel(SidePanel& panel);
     // Shows a message with the side panels closed and the guard raised.
-    MessageResult guardedMessage(std::u16string_view text, std::u16string_view title = u"Ringlark",
-                                 MessageButtons buttons = MessageButtons::Ok);
+    MessageResult guardedBox(std::u16string_view text, std::u16string_view title = u"Ringlark",
+                             MessageButtons buttons = MessageButtons::Ok);
     bool confirmQuit(std::u16string_view question);
     bool currentLineInCall() const;
 
     MainWindowServices services_;
+    CallControl callControl_;
+
+  public:
+    LineTable& lineTable = callControl_.lineTable;
+
+  private:
     std::unique_ptr<COptions> options_;
     CCall calls_;
     CContact contacts_;

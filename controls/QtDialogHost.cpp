@@ -9,7 +9,9 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,8 +43,13 @@ KeyPress translate(const QKeyEvent* event) {
     case Qt::Key_Escape:
         key.key = Key::Escape;
         break;
+    case Qt::Key_F1:
+    case Qt::Key_F2:
+    case Qt::Key_F3:
     case Qt::Key_F4:
-        key.key = Key::F4;
+    case Qt::Key_F5:
+    case Qt::Key_F6:
+        key.key = Key(int(Key::F1) + event->key() - Qt::Key_F1);
         break;
     case Qt::Key_Tab:
         key.key = Key::Tab;
@@ -61,7 +68,13 @@ KeyPress translate(const QKeyEvent* event) {
         key.key = Key::Delete;
         break;
     default:
-        if (event->text().size() == 1 && event->text().at(0).isPrint()) {
+        if ((event->modifiers() & Qt::ControlModifier) &&
+            ((event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z) ||
+             (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_9))) {
+            key.key = Key::Character;
+            key.control = true;
+            key.character = QChar(event->key()).toLower().unicode();
+        } else if (event->text().size() == 1 && event->text().at(0).isPrint()) {
             key.key = Key::Character;
             key.character = event->text().at(0).unicode();
         }
@@ -295,6 +308,11 @@ int QtDialogHost::popupMenuAtCursor(int menuId) {
     return popupMenu(menuId, at.x(), at.y());
 }
 
+std::u16string QtDialogHost::chooseOpenFile(std::u16string_view pattern) {
+    const QString filter = tr("Sound files (%1)").arg(qs(pattern));
+    return u16s(QFileDialog::getOpenFileName(this, tr("Open"), QDir::homePath(), filter));
+}
+
 void QtDialogHost::startTimer(int timerId, int intervalMs) {
     QTimer*& timer = timers_[timerId];
     if (!timer) {
@@ -388,6 +406,10 @@ void QtDialogHost::addSystemMenuItem(int command, std::u16string_view text) {
     systemMenu_.append({command, qs(text)});
 }
 
+void QtDialogHost::addContextCommand(std::u16string_view submenu, int id) {
+    contextCommands_.append({qs(submenu), id});
+}
+
 void QtDialogHost::addTrayIcon(int, std::u16string_view tip) {
     if (tray_ || !QSystemTrayIcon::isSystemTrayAvailable())
         return; // without a tray the menu stays reachable from Settings
@@ -470,6 +492,18 @@ void QtDialogHost::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* minimizeAction = menu.addAction(tr("Minimize"));
     QAction* closeAction = menu.addAction(tr("Close"));
+    QHash<QString, QMenu*> submenus;
+    for (const auto& [title, id] : contextCommands_) {
+        QMenu*& submenu = submenus[title];
+        if (!submenu)
+            submenu = menu.addMenu(title);
+        auto* button = qobject_cast<QAbstractButton*>(control(id));
+        QAction* action = submenu->addAction(button ? button->text() : QString::number(id));
+        action->setData(id);
+        action->setCheckable(button && button->isCheckable());
+        action->setChecked(button && button->isChecked());
+        action->setEnabled(button && button->isEnabled());
+    }
     for (const auto& [command, text] : systemMenu_) {
         if (command == 0)
             menu.addSeparator();

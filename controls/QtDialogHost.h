@@ -50,6 +50,7 @@ class QtDialogHost : public QDialog, public WindowPort {
                              MessageButtons buttons) override;
     int popupMenu(int menuId, int x, int y) override;
     int popupMenuAtCursor(int menuId) override;
+    std::u16string chooseOpenFile(std::u16string_view pattern) override;
     void startTimer(int timerId, int intervalMs) override;
     void stopTimer(int timerId) override;
     void showWindow(bool shown) override;
@@ -66,6 +67,7 @@ class QtDialogHost : public QDialog, public WindowPort {
     void flash() override;
     void setIcon(int iconId) override;
     void addSystemMenuItem(int command, std::u16string_view text) override;
+    void addContextCommand(std::u16string_view submenu, int id) override;
     void addTrayIcon(int iconId, std::u16string_view tip) override;
     void removeTrayIcon() override;
 
@@ -92,6 +94,7 @@ class QtDialogHost : public QDialog, public WindowPort {
     QHash<int, QWidget*> controls_;
     QHash<int, QTimer*> timers_;
     QList<QPair<int, QString>> systemMenu_;
+    QList<QPair<QString, int>> contextCommands_; // submenu, control id
     QPixmap skin_;
     QSystemTrayIcon* tray_ = nullptr;
     QEventLoop* loop_ = nullptr; // the modal run, while it lasts

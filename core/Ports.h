@@ -43,10 +43,25 @@ class Files {
 
 // Time and blocking waits. A wait keeps handling posted events, so results that
 // arrive meanwhile are seen when it returns.
+struct LocalTime {
+    int year = 2000, month = 1, day = 1; // month 1-12
+    int hour = 0, minute = 0, second = 0;
+};
+
 class Clock {
   public:
     virtual ~Clock() = default;
     virtual void wait(int milliseconds) = 0;
+    virtual LocalTime now() const = 0;
+};
+
+// Sound files played asynchronously; each one replaces the one playing.
+class Sound {
+  public:
+    virtual ~Sound() = default;
+    // A tone file installed beside the program ("Ring.wav"), or an absolute path.
+    virtual void play(const std::string& file, bool loop) = 0;
+    virtual void stop() = 0;
 };
 
 // Hands work from any thread to the user-interface thread, in order.

@@ -20,4 +20,5 @@ struct MainWindowServices {
     Shell& shell;
     UiPoster& poster;
     const OperatorConfig& operatorConfig;
+    Sound& sound;
 };

@@ -10,11 +10,12 @@ enum class MessageButtons { Ok, OkCancel };
 enum class MessageResult { Ok, Cancel };
 
 // Keys the windows react to; printable keys arrive as Character with their text.
-enum class Key { Escape, F4, Tab, Backtab, Enter, Backspace, Delete, Character, Other };
+enum class Key { Escape, F1, F2, F3, F4, F5, F6, Tab, Backtab, Enter, Backspace, Delete, Character, Other };
 
 struct KeyPress {
     Key key = Key::Other;
-    char16_t character = 0;
+    char16_t character = 0; // lower case with `control`
+    bool control = false;   // held down with the Ctrl key
 };
 
 // How the tray icon was clicked.
@@ -50,6 +51,8 @@ class WindowPort {
     // Shows menu `menuId` at screen position (x, y); returns the chosen command or 0.
     virtual int popupMenu(int menuId, int x, int y) = 0;
     virtual int popupMenuAtCursor(int menuId) = 0;
+    // A file-open window for `pattern` ("*.wav"); empty when cancelled.
+    virtual std::u16string chooseOpenFile(std::u16string_view pattern) = 0;
 
     // Timers tick through DialogLogic::onTimer until stopped.
     virtual void startTimer(int timerId, int intervalMs) = 0;
@@ -70,6 +73,9 @@ class WindowPort {
     virtual void flash() = 0;
     virtual void setIcon(int iconId) = 0;
     virtual void addSystemMenuItem(int command, std::u16string_view text) = 0; // empty text: separator
+    // An entry of the window's context menu under `submenu` that runs control `id`'s command. Its
+    // label is the control's text and its check mark the control's down state, read as it opens.
+    virtual void addContextCommand(std::u16string_view submenu, int id) = 0;
 
     // The notification-area icon that belongs to this window.
     virtual void addTrayIcon(int iconId, std::u16string_view tip) = 0;

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qtbase5-dev libqt5svg5-dev
+  qtbase5-dev libqt5svg5-dev qtmultimedia5-dev
   libasound2-dev
   liblinphone-dev
   libcurl4-openssl-dev libcpp-httplib-dev

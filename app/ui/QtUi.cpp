@@ -4,6 +4,7 @@
 #include "controls/QtMessages.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QEventLoop>
 #include <QMenu>
 #include <QMessageBox>
@@ -59,6 +60,13 @@ void QtClock::wait(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+LocalTime QtClock::now() const {
+    const QDateTime at = QDateTime::currentDateTime();
+    const QDate date = at.date();
+    const QTime time = at.time();
+    return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
 }
 
 void QtPoster::post(std::function<void()> task) {

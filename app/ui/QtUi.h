@@ -28,6 +28,7 @@ class QtUi final : public Ui {
 class QtClock final : public Clock {
   public:
     void wait(int milliseconds) override;
+    LocalTime now() const override;
 };
 
 class QtPoster final : public UiPoster {

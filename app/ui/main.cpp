@@ -1,4 +1,5 @@
 #include "QtShell.h"
+#include "QtSound.h"
 #include "QtUi.h"
 #include "app/CZUBSoftPhoneApp.h"
 #include "platform/DataFolder.h"
@@ -43,11 +44,12 @@ int main(int argc, char** argv) {
     SystemNetwork network;
     QtShell shell;
     QtPoster poster;
+    QtSound sound(ProcessInfo::programFolder());
     const OperatorConfig operatorConfig = loadOperatorConfig(ProcessInfo::programFolder());
 
     CZUBSoftPhoneApp app({[&] { return lock.acquire(); },
                           {ui, dataFolder, engine, clock, mixer, autostart, program, http, network, shell,
-                           poster, operatorConfig}});
+                           poster, operatorConfig, sound}});
 
     // SIGTERM, SIGINT and SIGHUP (log-out, shutdown, Ctrl+C, the terminal closing): save and leave
     // without asking.

@@ -73,6 +73,14 @@ class FakeView : public WindowPort {
                              MessageButtons buttons) override;
     int popupMenu(int menuId, int x, int y) override;
     int popupMenuAtCursor(int menuId) override { return popupMenu(menuId, -1, -1); }
+    std::deque<std::u16string> chosenFiles; // next answers of file-open windows; cancelled when empty
+    std::u16string chooseOpenFile(std::u16string_view) override {
+        if (chosenFiles.empty())
+            return {};
+        auto file = chosenFiles.front();
+        chosenFiles.pop_front();
+        return file;
+    }
     void startTimer(int timerId, int intervalMs) override { timers[timerId] = intervalMs; }
     void stopTimer(int timerId) override { timers.erase(timerId); }
     void showWindow(bool show) override { shown = show; }
@@ -93,6 +101,10 @@ class FakeView : public WindowPort {
     void setIcon(int) override {}
     void addSystemMenuItem(int command, std::u16string_view text) override {
         systemMenu.emplace_back(command, std::u16string(text));
+    }
+    std::map<std::u16string, std::vector<int>> contextCommands;
+    void addContextCommand(std::u16string_view submenu, int id) override {
+        contextCommands[std::u16string(submenu)].push_back(id);
     }
     void addTrayIcon(int, std::u16string_view tip) override {
         trayIcon = true;
@@ -178,6 +190,8 @@ class FakeEngine : public Engine {
 // the place where a test lets events arrive.
 class ManualClock : public Clock {
   public:
+    LocalTime time{2026, 12, 9, 9, 5, 9};
+    LocalTime now() const override { return time; }
     int waited = 0;
     std::function<void(int)> duringWait;
     void wait(int milliseconds) override {
@@ -185,6 +199,14 @@ class ManualClock : public Clock {
         if (duringWait)
             duringWait(milliseconds);
     }
+};
+
+// Records what was played: "Ring.wav loop", "Dtmf-5.wav", "stop".
+class FakeSound : public Sound {
+  public:
+    std::vector<std::string> played;
+    void play(const std::string& file, bool loop) override { played.push_back(file + (loop ? " loop" : "")); }
+    void stop() override { played.push_back("stop"); }
 };
 
 class FakeMixer : public MixerProbe {
@@ -284,14 +306,15 @@ struct FakePlatform {
     FakeShell shell;
     QueuePoster poster;
     OperatorConfig operatorConfig;
+    FakeSound sound;
 
     FakePlatform() {
         clock.duringWait = [this](int) { poster.runAll(); };
     }
     MainWindowServices window(Files& files) { return window(files, ui); }
     MainWindowServices window(Files& files, Ui& windows) {
-        return {windows, files, engine,  clock, mixer,  autostart,
-                program, http,  network, shell, poster, operatorConfig};
+        return {windows, files,   engine, clock,  mixer,          autostart, program,
+                http,    network, shell,  poster, operatorConfig, sound};
     }
 };
 
