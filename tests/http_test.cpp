@@ -1,6 +1,7 @@
 // The transports on real sockets against small servers on 127.0.0.1.
 #include "platform/HttpClient.h"
 #include "services/Http.h"
+#include "support/Fakes.h"
 #include "support/Peers.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -111,6 +113,19 @@ class OneShotServer {
 };
 
 const HttpClient::Limits Quick{500ms, 300ms, 2000ms};
+
+// A TCP port on 127.0.0.1 that was free a moment ago.
+int freeTcpPort() {
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
 
 } // namespace
 
@@ -295,4 +310,35 @@ TEST(HttpClient, FetchOfAnEndlessBodyGivesItsFirst10000Bytes) {
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(HttpClient(limits).fetch(trickle.url(), FetchLimit));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2 * limits.total);
+}
+
+TEST(OperatorSimulator, RestartsAtOnceOnTheSamePort) {
+    TempDir home;
+    const int provisioningPort = freeTcpPort(), webPort = freeTcpPort();
+    const auto config = home.path() / "operator.conf";
+    std::ofstream(config) << "[server]\nbind = 127.0.0.1\nprovisioning_port = " << provisioningPort
+                          << "\nweb_port = " << webPort << "\n";
+    const std::string listening =
+        "ringlark-operator: provisioning on 127.0.0.1:" + std::to_string(provisioningPort) +
+        ", web pages on 127.0.0.1:" + std::to_string(webPort);
+    for (int run = 1; run <= 2; ++run) {
+        const auto log = home.path() / ("run" + std::to_string(run) + ".log");
+        Process simulator({SIMULATOR, "--config", config.string()}, log);
+        ASSERT_TRUE(waitForLine(log, listening, 5s)) << "run " << run << ": " << readText(log);
+        // An HTTP/1.0 exchange: the simulator closes first, so its side of the
+        // connection stays in TIME-WAIT after it stops.
+        HttpClient http(Quick);
+        auto exchange =
+            http.exchange("http://127.0.0.1:" + std::to_string(provisioningPort) + "/", nullptr, "");
+        ASSERT_TRUE(exchange) << "run " << run;
+        EXPECT_FALSE(exchange->headerText.empty()) << "run " << run;
+        if (run == 1) {
+            // Address reuse without port reuse: a second copy cannot share a port that is listened on.
+            const auto secondLog = home.path() / "second.log";
+            Process second({SIMULATOR, "--config", config.string()}, secondLog);
+            EXPECT_EQ(second.wait(5s), 1) << readText(secondLog);
+        }
+        simulator.terminate();
+        EXPECT_EQ(simulator.wait(5s), 0) << "run " << run << ": " << readText(log);
+    }
 }
