@@ -91,9 +91,13 @@ std::string mailtoAddressPart(const std::u16string& email) {
 
 } // namespace
 
-void SendFeedback(Shell& shell, WindowPort& messages, const std::u16string& email) {
+std::string FeedbackMailAddress(const std::u16string& email) {
     // The subject goes to the mail program as written, blanks included.
-    if (!shell.open("mailto:" + mailtoAddressPart(email) + "?subject=PC Ringlark Feedback"))
+    return "mailto:" + mailtoAddressPart(email) + "?subject=PC Ringlark Feedback";
+}
+
+void SendFeedback(Shell& shell, WindowPort& messages, const std::u16string& email) {
+    if (!shell.open(FeedbackMailAddress(email)))
         messages.messageBox(u"Outlook is not configured on your system", u"Ringlark", MessageButtons::Ok);
 }
 
