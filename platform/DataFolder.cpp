@@ -1,5 +1,7 @@
 #include "DataFolder.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,20 @@ bool writeAll(int fd, std::span<const std::uint8_t> content) {
     return true;
 }
 
+// ".account_Ringlark.bin.Ab3xZ9": a save's temporary, named as save() names it.
+// Only names of our data files count, so a shared folder keeps other programs' files.
+bool isOurTemporary(const std::string& name) {
+    constexpr std::string_view ending = "_Ringlark.bin.";
+    constexpr std::size_t random = 6; // mkstemp's XXXXXX
+    if (name.size() < 1 + ending.size() + random || name[0] != '.')
+        return false;
+    const std::size_t stem = name.size() - random;
+    if (name.compare(stem - ending.size(), ending.size(), ending) != 0)
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem), name.end(),
+                       [](unsigned char c) { return std::isalnum(c); });
+}
+
 } // namespace
 
 std::string DataFolder::defaultPath() {
@@ -43,11 +59,26 @@ bool DataFolder::ensureFolder() {
         return true;
     const int error = errno;
     struct stat info {};
-    if (error == EEXIST && ::stat(folder_.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    if (error == EEXIST && ::stat(folder_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        removeStaleTemporaries();
         return true;
+    }
     std::printf("CreateDirectory failed (%d)\n", error == EEXIST ? ENOTDIR : error);
     std::fflush(stdout);
     return false;
+}
+
+void DataFolder::removeStaleTemporaries() {
+    // Once, at the start: the program saves only synchronously and one copy runs
+    // at a time, so a temporary seen now was left by a save that was killed.
+    // It may hold the password.
+    if (swept_)
+        return;
+    swept_ = true;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, error))
+        if (isOurTemporary(entry.path().filename().string()))
+            std::filesystem::remove(entry.path(), error);
 }
 
 std::string DataFolder::path(std::string_view name) const {
@@ -59,9 +90,15 @@ bool DataFolder::exists(std::string_view name) const {
 }
 
 std::optional<Bytes> DataFolder::read(std::string_view name) const {
-    const int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking, and regular files only: a FIFO or device in place of a data file would hang start-up.
+    const int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     Bytes bytes;
     std::uint8_t buffer[64 * 1024];
     bool ok = true;

@@ -5,7 +5,9 @@
 #include <string>
 
 // The data folder on disk: $XDG_DATA_HOME/Ringlark. Files are replaced whole
-// through a temporary file and a rename, so a crash never leaves half a file.
+// through a temporary file and a rename, so a crash never leaves half a file;
+// the first ensureFolder() on an existing folder removes temporaries a killed
+// save left behind.
 class DataFolder final : public Files {
   public:
     explicit DataFolder(std::string folder) : folder_(std::move(folder)) {}
@@ -22,5 +24,8 @@ class DataFolder final : public Files {
     static constexpr std::size_t MaxReadBytes = 16 * 1024 * 1024;
 
   private:
+    void removeStaleTemporaries();
+
     std::string folder_;
+    bool swept_ = false;
 };

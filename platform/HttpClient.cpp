@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <netdb.h>
@@ -72,11 +73,12 @@ bool sendAll(int fd, const std::string& bytes, Clock::time_point deadline, std::
     return true;
 }
 
-// Receives up to `size` bytes; 0 at the end, an error or a time-out.
+// Receives up to `size` bytes; 0 at the end, an error or a time-out. Past the
+// deadline nothing more is taken, even when bytes are waiting.
 ssize_t receive(int fd, char* buffer, std::size_t size, Clock::time_point deadline,
                 std::chrono::milliseconds idle) {
     for (;;) {
-        if (!waitFor(fd, POLLIN, remainingMs(deadline, idle)))
+        if (Clock::now() >= deadline || !waitFor(fd, POLLIN, remainingMs(deadline, idle)))
             return 0;
         const ssize_t n = ::recv(fd, buffer, size, 0);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
@@ -85,12 +87,33 @@ ssize_t receive(int fd, char* buffer, std::size_t size, Clock::time_point deadli
     }
 }
 
+// One FetchUrl transfer: the body so far and when a byte last arrived.
+struct Transfer {
+    std::string body;
+    std::size_t maxBytes;
+    std::chrono::milliseconds idle;
+    Clock::time_point lastByte = Clock::now();
+};
+
 std::size_t collect(char* data, std::size_t size, std::size_t count, void* context) {
-    auto* target = static_cast<std::pair<std::string*, std::size_t>*>(context);
+    auto* transfer = static_cast<Transfer*>(context);
+    transfer->lastByte = Clock::now();
     const std::size_t bytes = size * count;
-    const std::size_t room = target->second - std::min(target->second, target->first->size());
-    target->first->append(data, std::min(bytes, room));
-    return bytes; // take the rest too, unread: the transfer ends normally
+    const std::size_t room = transfer->maxBytes - std::min(transfer->maxBytes, transfer->body.size());
+    transfer->body.append(data, std::min(bytes, room));
+    // Once full, stop the transfer instead of reading a long or endless body to its end.
+    return transfer->body.size() < transfer->maxBytes ? bytes : 0;
+}
+
+std::size_t headerArrived(char*, std::size_t size, std::size_t count, void* context) {
+    static_cast<Transfer*>(context)->lastByte = Clock::now();
+    return size * count;
+}
+
+// Called at least once a second; non-zero ends a transfer that has been silent too long.
+int checkSilence(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* transfer = static_cast<Transfer*>(context);
+    return Clock::now() - transfer->lastByte >= transfer->idle ? 1 : 0;
 }
 
 } // namespace
@@ -120,16 +143,26 @@ std::optional<HttpExchange> HttpClient::exchange(const std::string& address, con
     if (!sendAll(socket.fd(), result.requestText, deadline, limits_.idle))
         return result; // nothing came back: an empty reply
 
+    // A header block that did not end (closed, silent, too long, too late) ends the
+    // exchange: waiting again for a body would double the silence limit.
     HeaderBlockEnd end;
+    bool headerEnded = false;
     char byte;
-    while (receive(socket.fd(), &byte, 1, deadline, limits_.idle) == 1) {
+    while (!headerEnded && result.headerText.size() < limits_.maxReply &&
+           receive(socket.fd(), &byte, 1, deadline, limits_.idle) == 1) {
         result.headerText += byte;
-        if (end.feed(byte))
-            break;
+        headerEnded = end.feed(byte);
     }
+    if (!headerEnded)
+        return result;
     char chunk[511];
-    for (ssize_t n; (n = receive(socket.fd(), chunk, sizeof chunk, deadline, limits_.idle)) > 0;)
+    for (std::size_t room;
+         (room = limits_.maxReply - result.headerText.size() - result.bodyBytes.size()) > 0;) {
+        const ssize_t n = receive(socket.fd(), chunk, std::min(room, sizeof chunk), deadline, limits_.idle);
+        if (n <= 0)
+            break;
         result.bodyBytes.append(chunk, static_cast<std::size_t>(n));
+    }
     return result;
 }
 
@@ -140,19 +173,24 @@ std::optional<std::string> HttpClient::fetch(const std::string& address, std::si
     CURL* curl = curl_easy_init();
     if (!curl)
         return std::nullopt;
-    std::string body;
-    std::pair<std::string*, std::size_t> target{&body, maxBytes};
+    Transfer transfer{{}, maxBytes, limits_.idle};
     curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &target);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, headerArrived);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkSilence);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connect.count()));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.total.count()));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     const CURLcode result = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
-    if (result != CURLE_OK)
+    const bool full = result == CURLE_WRITE_ERROR && transfer.body.size() >= maxBytes;
+    if (result != CURLE_OK && !full)
         return std::nullopt;
-    return body;
+    return transfer.body;
 }

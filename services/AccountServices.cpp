@@ -68,9 +68,36 @@ bool FetchCallRecords(Http& http, WindowPort& messages, const std::u16string& my
     return true;
 }
 
-void SendFeedback(Shell& shell, WindowPort& messages, const std::u16string& email) {
+namespace {
+
+// The address part of a provisioned e-mail for a mailto: address. Whatever
+// follows "?" or "#" is dropped, so the operator's text cannot add recipients,
+// attachments or a body; characters that could split the address are percent-encoded.
+std::string mailtoAddressPart(const std::u16string& email) {
+    const std::string address = toUtf8(email.substr(0, email.find_first_of(u"?#")));
+    std::string part;
+    for (const unsigned char c : address) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '@' || c == '.' || c == '-' || c == '_' || c == '+';
+        if (plain) {
+            part += static_cast<char>(c);
+        } else {
+            static constexpr char hex[] = "0123456789ABCDEF";
+            part += {'%', hex[c >> 4], hex[c & 0xF]};
+        }
+    }
+    return part;
+}
+
+} // namespace
+
+std::string FeedbackMailAddress(const std::u16string& email) {
     // The subject goes to the mail program as written, blanks included.
-    if (!shell.open(toUtf8(u"mailto:" + email + u"?subject=PC Ringlark Feedback")))
+    return "mailto:" + mailtoAddressPart(email) + "?subject=PC Ringlark Feedback";
+}
+
+void SendFeedback(Shell& shell, WindowPort& messages, const std::u16string& email) {
+    if (!shell.open(FeedbackMailAddress(email)))
         messages.messageBox(u"Outlook is not configured on your system", u"Ringlark", MessageButtons::Ok);
 }
 

@@ -41,5 +41,7 @@ bool FetchCallRecords(Http& http, WindowPort& messages, const std::u16string& my
 
 // A mail to the provisioned feedback address.
 void SendFeedback(Shell& shell, WindowPort& messages, const std::u16string& email);
+// Its mailto: address: the address part of `email` only, then the subject.
+std::string FeedbackMailAddress(const std::u16string& email);
 std::string SignUpPageAddress(const std::string& subscriberHost);
 std::string HomePageAddress(const std::string& subscriberHost);

@@ -1,6 +1,7 @@
 // The transports on real sockets against small servers on 127.0.0.1.
 #include "platform/HttpClient.h"
 #include "services/Http.h"
+#include "support/Fakes.h"
 #include "support/Peers.h"
 
 #include <gtest/gtest.h>
@@ -12,19 +13,30 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 using namespace std::chrono_literals;
 
 namespace {
 
+// After the reply, `piece` again and again with `pause` between, until the
+// client goes, the server's hold ends or `upTo` bytes went out in all.
+struct Stream {
+    std::string piece;
+    std::chrono::milliseconds pause = 0ms;
+    std::size_t upTo = 64 << 20;
+};
+
 // Accepts one connection, keeps what the client sent, answers with `reply`,
-// then waits `holdOpen` before closing (or closes at once).
+// then waits `holdOpen` (streaming, if asked) before closing (or closes at once).
 class OneShotServer {
   public:
-    explicit OneShotServer(std::string reply, std::chrono::milliseconds holdOpen = 0ms, bool answer = true)
-        : reply_(std::move(reply)), holdOpen_(holdOpen), answer_(answer) {
+    explicit OneShotServer(std::string reply, std::chrono::milliseconds holdOpen = 0ms, bool answer = true,
+                           Stream stream = {})
+        : reply_(std::move(reply)), holdOpen_(holdOpen), answer_(answer), stream_(std::move(stream)) {
         listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         int on = 1;
         ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -71,14 +83,27 @@ class OneShotServer {
         if (answer_)
             ::send(client, reply_.data(), reply_.size(), MSG_NOSIGNAL);
         const auto until = std::chrono::steady_clock::now() + holdOpen_;
-        while (!stop_ && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(10ms);
+        std::size_t sent = reply_.size();
+        while (!stop_ && std::chrono::steady_clock::now() < until) {
+            pollfd writing{client, POLLOUT, 0};
+            if (stream_.piece.empty() || sent >= stream_.upTo || ::poll(&writing, 1, 10) <= 0) {
+                std::this_thread::sleep_for(10ms);
+                continue;
+            }
+            const ssize_t n =
+                ::send(client, stream_.piece.data(), stream_.piece.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && errno != EAGAIN)
+                break; // the client has gone
+            sent += n > 0 ? static_cast<std::size_t>(n) : 0;
+            std::this_thread::sleep_for(stream_.pause);
+        }
         ::close(client);
     }
 
     std::string reply_;
     std::chrono::milliseconds holdOpen_;
     bool answer_;
+    Stream stream_;
     int listener_ = -1;
     int port_ = 0;
     std::thread thread_;
@@ -88,6 +113,19 @@ class OneShotServer {
 };
 
 const HttpClient::Limits Quick{500ms, 300ms, 2000ms};
+
+// A TCP port on 127.0.0.1 that was free a moment ago.
+int freeTcpPort() {
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
 
 } // namespace
 
@@ -113,7 +151,7 @@ TEST(HttpClient, RepliesOfEveryShape) {
         std::string reply;
         std::string header, body;
     };
-    const std::string big(2 * 1024 * 1024 + 7, 'b');
+    const std::string big(900 * 1024 + 7, 'b'); // under the 1 MB cap
     const Case cases[] = {
         {"no header block", "just bytes", "just bytes", ""},
         {"bare line feeds", "HTTP/1.0 200 OK\nA: b\n\nbody", "HTTP/1.0 200 OK\nA: b\n\n", "body"},
@@ -121,7 +159,7 @@ TEST(HttpClient, RepliesOfEveryShape) {
          std::string("\0\xff\x01", 3)},
         {"an error page is a reply like any other", "HTTP/1.0 500 Oops\r\n\r\n<html>500</html>",
          "HTTP/1.0 500 Oops\r\n\r\n", "<html>500</html>"},
-        {"large", "H\r\n\r\n" + big, "H\r\n\r\n", big},
+        {"large, under the cap", "H\r\n\r\n" + big, "H\r\n\r\n", big},
         {"closed without a byte", "", "", ""},
     };
     for (const auto& c : cases) {
@@ -185,4 +223,122 @@ TEST(HttpClient, FetchTakesTheFirst10000Bytes) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(http.fetch(silent.url(), FetchLimit));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+}
+
+TEST(HttpClient, RepliesThatNeverEndAreCutInTimeAndSize) {
+    struct Case {
+        const char* what;
+        std::string reply;
+        Stream stream;
+        bool headerEnds;
+    };
+    const std::size_t cap = HttpClient::Limits{}.maxReply;
+    const Case cases[] = {
+        {"endless header", "HTTP/1.0 200 OK\r\nX-Pad: ", {std::string(4096, 'a')}, false},
+        {"endless body, trickled under the silence limit",
+         "HTTP/1.0 200 OK\r\n\r\n",
+         {std::string(512, 'b'), 10ms},
+         true},
+        {"huge body", "HTTP/1.0 200 OK\r\n\r\n", {std::string(64 * 1024, 'b')}, true},
+    };
+    for (const auto& c : cases) {
+        const HttpClient::Limits limits{500ms, 1000ms, 2000ms};
+        OneShotServer server(c.reply, 6 * limits.total, true, c.stream);
+        HttpClient http(limits);
+        const auto start = std::chrono::steady_clock::now();
+        auto exchange = http.exchange(server.url(), nullptr, "");
+        const auto took = std::chrono::steady_clock::now() - start;
+        ASSERT_TRUE(exchange) << c.what;
+        EXPECT_LT(took, 2 * limits.total) << c.what;
+        EXPECT_LE(exchange->headerText.size() + exchange->bodyBytes.size(), cap) << c.what;
+        EXPECT_EQ(exchange->headerText.rfind(c.reply, 0), 0u) << c.what;
+        if (c.headerEnds)
+            EXPECT_FALSE(exchange->bodyBytes.empty()) << c.what;
+        else
+            EXPECT_TRUE(exchange->bodyBytes.empty()) << c.what;
+    }
+
+    // A reply larger than the cap arrives as its first `cap` bytes, header included.
+    OneShotServer huge("H\r\n\r\n", 10s, true, {std::string(64 * 1024, 'b'), 0ms, 8 << 20});
+    auto exchange = HttpClient(HttpClient::Limits{500ms, 1000ms, 10000ms}).exchange(huge.url(), nullptr, "");
+    ASSERT_TRUE(exchange);
+    EXPECT_EQ(exchange->bodyBytes.size(), cap - 5);
+    EXPECT_TRUE(exchange->bodyBytes == std::string(cap - 5, 'b'));
+}
+
+TEST(HttpClient, SilenceEndsTheExchangeAfterOneIdleLimit) {
+    struct Case {
+        const char* what;
+        std::string reply; // then silence
+        bool fetch;
+    };
+    const Case cases[] = {
+        {"Request, nothing at all", "", false},
+        {"Request, half a header block", "HTTP/1.0 200 OK\r\n", false},
+        {"Request, header block, then no body", "HTTP/1.0 200 OK\r\n\r\n", false},
+        {"FetchUrl, nothing at all", "", true},
+        {"FetchUrl, header block, then no body", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc", true},
+    };
+    for (const auto& c : cases) {
+        const HttpClient::Limits limits{500ms, 2000ms, 10000ms}; // libcurl checks about once a second
+        OneShotServer server(c.reply, 12s);
+        HttpClient http(limits);
+        const auto start = std::chrono::steady_clock::now();
+        if (c.fetch) {
+            EXPECT_FALSE(http.fetch(server.url(), FetchLimit)) << c.what;
+        } else {
+            auto exchange = http.exchange(server.url(), nullptr, "");
+            ASSERT_TRUE(exchange) << c.what;
+            EXPECT_EQ(exchange->headerText + exchange->bodyBytes, c.reply) << c.what;
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2 * limits.idle) << c.what;
+    }
+}
+
+TEST(HttpClient, FetchOfAnEndlessBodyGivesItsFirst10000Bytes) {
+    const HttpClient::Limits limits{500ms, 1000ms, 2000ms};
+    OneShotServer endless("HTTP/1.0 200 OK\r\n\r\n", 12s, true, {std::string(4096, 'p')});
+    const auto start = std::chrono::steady_clock::now();
+    auto text = HttpClient(limits).fetch(endless.url(), FetchLimit);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2 * limits.total);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->size(), FetchLimit);
+    EXPECT_TRUE(*text == std::string(FetchLimit, 'p'));
+
+    // Trickled under the silence limit, it is still ended by the total limit.
+    OneShotServer trickle("HTTP/1.0 200 OK\r\n\r\n", 12s, true, {"p", 100ms});
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(HttpClient(limits).fetch(trickle.url(), FetchLimit));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2 * limits.total);
+}
+
+TEST(OperatorSimulator, RestartsAtOnceOnTheSamePort) {
+    TempDir home;
+    const int provisioningPort = freeTcpPort(), webPort = freeTcpPort();
+    const auto config = home.path() / "operator.conf";
+    std::ofstream(config) << "[server]\nbind = 127.0.0.1\nprovisioning_port = " << provisioningPort
+                          << "\nweb_port = " << webPort << "\n";
+    const std::string listening =
+        "ringlark-operator: provisioning on 127.0.0.1:" + std::to_string(provisioningPort) +
+        ", web pages on 127.0.0.1:" + std::to_string(webPort);
+    for (int run = 1; run <= 2; ++run) {
+        const auto log = home.path() / ("run" + std::to_string(run) + ".log");
+        Process simulator({SIMULATOR, "--config", config.string()}, log);
+        ASSERT_TRUE(waitForLine(log, listening, 5s)) << "run " << run << ": " << readText(log);
+        // An HTTP/1.0 exchange: the simulator closes first, so its side of the
+        // connection stays in TIME-WAIT after it stops.
+        HttpClient http(Quick);
+        auto exchange =
+            http.exchange("http://127.0.0.1:" + std::to_string(provisioningPort) + "/", nullptr, "");
+        ASSERT_TRUE(exchange) << "run " << run;
+        EXPECT_FALSE(exchange->headerText.empty()) << "run " << run;
+        if (run == 1) {
+            // Address reuse without port reuse: a second copy cannot share a port that is listened on.
+            const auto secondLog = home.path() / "second.log";
+            Process second({SIMULATOR, "--config", config.string()}, secondLog);
+            EXPECT_EQ(second.wait(5s), 1) << readText(secondLog);
+        }
+        simulator.terminate();
+        EXPECT_EQ(simulator.wait(5s), 0) << "run " << run << ": " << readText(log);
+    }
 }

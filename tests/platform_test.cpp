@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <future>
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -65,6 +69,53 @@ TEST(SystemNetwork, ServicesOnLoopbackAreAlwaysReachable) {
     SystemNetwork network;
     for (const char* host : {"127.0.0.1", "127.9.8.7", "LOCALHOST", "::1", "[::1]"})
         EXPECT_TRUE(network.isConnected(host)) << host;
+}
+
+TEST(DataFolder, OnlyRegularFilesAreRead) {
+    struct Case {
+        const char* what;
+        void (*make)(const fs::path&);
+    };
+    const Case cases[] = {
+        {"FIFO", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"folder", [](const fs::path& p) { fs::create_directory(p); }},
+        {"link to a device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+    };
+    for (const auto& c : cases) {
+        TempDir temp;
+        DataFolder folder(temp.str());
+        const fs::path account = folder.path("account_Ringlark.bin");
+        c.make(account);
+        auto reading = std::async(std::launch::async, [&] { return folder.read("account_Ringlark.bin"); });
+        const bool ended = reading.wait_for(5s) == std::future_status::ready;
+        if (!ended) { // a blocked open of the FIFO: give it a writer so the test can end
+            const int writer = ::open(account.c_str(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0)
+                ::close(writer);
+        }
+        EXPECT_TRUE(ended) << c.what;
+        EXPECT_FALSE(reading.get()) << c.what;
+    }
+}
+
+TEST(DataFolder, StartRemovesTemporariesAKilledSaveLeft) {
+    TempDir temp;
+    const std::vector<std::uint8_t> secret{'p', 'w'};
+    const char* stale[] = {".account_Ringlark.bin.Ab3xZ9", ".contact_Ringlark.bin.000000"};
+    const char* kept[] = {"account_Ringlark.bin",         ".other.conf.Ab3xZ9",
+                          "account_Ringlark.bin.Ab3xZ9",  ".account_Ringlark.bin.Ab3xZ",
+                          ".account_Ringlark.bin.Ab3x-9", "notes.txt"};
+    for (const char* name : stale)
+        writeFile(temp.path() / name, secret);
+    for (const char* name : kept)
+        writeFile(temp.path() / name, secret);
+
+    DataFolder folder(temp.str());
+    ASSERT_TRUE(folder.ensureFolder());
+    for (const char* name : stale)
+        EXPECT_FALSE(fs::exists(temp.path() / name)) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(temp.path() / name)) << name << " is not a temporary of ours";
 }
 
 TEST(InstanceLock, OnlyOneHolderAtATime) {

@@ -168,10 +168,17 @@ int main(int argc, char** argv) {
         response.set_content(page("Ringlark", "<p>Internet telephony for everyone.</p>"), "text/html");
         logLine(request, 200, "home page");
     });
-    for (auto* server : {&provisioning, &web})
+    for (auto* server : {&provisioning, &web}) {
         server->set_error_handler([](const httplib::Request& request, httplib::Response& response) {
             logLine(request, response.status, "not served");
         });
+        // Address reuse, so a restart listens at once while the last run's
+        // connections wait out TIME-WAIT; without port reuse a second copy still cannot bind.
+        server->set_socket_options([](socket_t socket) {
+            int on = 1;
+            ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        });
+    }
 
     if (!provisioning.bind_to_port(config.bind.c_str(), config.provisioningPort) ||
         !web.bind_to_port(config.bind.c_str(), config.webPort)) {
