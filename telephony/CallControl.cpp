@@ -646,6 +646,7 @@ void CallControl::SelectLine(int k) {
     for (int line = 0; line < LineCount; ++line)
         view().setDown(Line1 + line, line == k);
     lineTable.currentLine = k;
+    endRequested = false; // an End on the line left behind must not keep Enter from ending this one
     view().setText(RateLabel, u"");
     auto& selected = current();
 

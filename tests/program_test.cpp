@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 extern char** environ;
@@ -50,11 +51,17 @@ struct Program : testing::Test {
             << "[services]\nprovisioning_url = http://127.0.0.1:" << freeUdpPort() << "/\n";
     }
 
+    std::string display; // an X display to show the windows on; offscreen when empty
+
     pid_t start(const fs::path& output) {
         std::vector<std::string> env = {
-            "QT_QPA_PLATFORM=offscreen",           "HOME=" + home.str(),
-            "XDG_DATA_HOME=" + data.string(),      "XDG_CONFIG_HOME=" + (home.path() / "config").string(),
-            "XDG_RUNTIME_DIR=" + runtime.string(), "RINGLARK_TEST_MESSAGES=" + messages.string(),
+            display.empty() ? "QT_QPA_PLATFORM=offscreen" : "QT_QPA_PLATFORM=xcb",
+            "DISPLAY=" + display,
+            "HOME=" + home.str(),
+            "XDG_DATA_HOME=" + data.string(),
+            "XDG_CONFIG_HOME=" + (home.path() / "config").string(),
+            "XDG_RUNTIME_DIR=" + runtime.string(),
+            "RINGLARK_TEST_MESSAGES=" + messages.string(),
         };
         for (const char* passed : {"LSAN_OPTIONS", "ASAN_OPTIONS", "UBSAN_OPTIONS"})
             if (const char* value = std::getenv(passed))
@@ -173,6 +180,7 @@ struct WithOperator : Program {
 
     // Provisioning values the simulator hands out in place of its own.
     std::vector<std::pair<std::string, std::string>> provisioning;
+    std::vector<StaticRoute> routes; // numbers the registrar hands to peers
 
     void startServices(const std::string& sipPassword) {
         std::string config = std::string(readText(fs::path(SIMULATOR_CONFIG)));
@@ -192,7 +200,7 @@ struct WithOperator : Program {
         simulator = std::make_unique<Process>(
             std::vector<std::string>{SIMULATOR, "--config", (home.path() / "operator-sim.conf").string()},
             simulatorLog);
-        registrar = startKamailio(home.path(), registrarPort, sipPassword);
+        registrar = startKamailio(home.path(), registrarPort, sipPassword, routes);
         ASSERT_TRUE(registrar->running()) << readText(home.path() / "kamailio.out");
         ASSERT_TRUE(
             waitForLine(simulatorLog,
@@ -281,4 +289,137 @@ TEST_F(WithOperator, OverlongProvisionedAddressIsRefused) {
     const pid_t dialer = start(home.path() / "dialer.out");
     EXPECT_EQ(waitFor(dialer, 20s), 0);
     EXPECT_EQ(savedLogin().savePassword, 0) << "no registration: the login is asked for next time";
+}
+
+// The real dialer on an X display: keys typed into its window place, answer
+// and hold real calls through the registrar.
+namespace {
+
+struct OnScreen : WithOperator {
+    std::unique_ptr<Process> xvfb;
+
+    void SetUp() override {
+        WithOperator::SetUp();
+        const fs::path out = home.path() / "xvfb.out";
+        xvfb = std::make_unique<Process>(std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0",
+                                                                  "1024x768x24", "-nolisten", "tcp"},
+                                         out);
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (std::chrono::steady_clock::now() < deadline && readText(out).find('\n') == std::string::npos)
+            std::this_thread::sleep_for(50ms);
+        const std::string number = readText(out).substr(0, readText(out).find('\n'));
+        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+        display = ":" + number;
+    }
+
+    // The peers speak PCMA; G.729 alone would leave no codec in common.
+    void savePeerCodecs() {
+        DataFolder folder((data / "Ringlark").string());
+        ASSERT_TRUE(folder.ensureFolder());
+        ASSERT_TRUE(
+            folder.save(CodecFileName, CodecSettings{{u"PCMA/8000/1", u"G729/8000/1"}, {}}.write(), false));
+    }
+
+    // Runs xdotool on the display; its output.
+    std::string xdotool(std::vector<std::string> args) {
+        args.insert(args.begin(), "xdotool");
+        const fs::path out = home.path() / "xdotool.out";
+        Process tool(args, out, {"DISPLAY=" + display});
+        EXPECT_EQ(tool.wait(20s), 0) << testing::PrintToString(args);
+        return readText(out);
+    }
+
+    std::string mainWindow() {
+        const std::string found = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Ringlark$"});
+        return found.substr(0, found.find('\n'));
+    }
+
+    void keys(const std::string& window, const std::vector<std::string>& names) {
+        std::vector<std::string> args{"windowfocus", "--sync", window, "key", "--delay", "80"};
+        args.insert(args.end(), names.begin(), names.end());
+        xdotool(args);
+    }
+};
+
+bool waitForText(const std::function<std::string()>& read, const std::string& text,
+                 std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (read().find(text) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(OnScreen, TypedNumberAndEnterPlaceAndEndACall) {
+    const int peerPort = freeUdpPort();
+    routes = {{"2001", peerPort}};
+    Sipp peer(SIP_SCENARIOS, "uas", peerPort);
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    savePeerCodecs();
+    const pid_t dialer = start(home.path() / "dialer.out");
+    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
+    const std::string window = mainWindow();
+    ASSERT_FALSE(window.empty());
+
+    keys(window, {"2", "0", "0", "1", "Return"});
+    EXPECT_TRUE(waitForText([&] { return peer.messages(); }, "ACK sip:", 15s)) << peer.messages();
+    EXPECT_NE(peer.messages().find("INVITE sip:2001@127.0.0.1:" + std::to_string(registrarPort)),
+              std::string::npos)
+        << peer.messages();
+    keys(window, {"Return"});
+    EXPECT_EQ(peer.wait(15s), 0) << "the peer got its BYE\n" << peer.messages();
+
+    ::kill(dialer, SIGTERM);
+    EXPECT_EQ(waitFor(dialer, 10s), 0);
+}
+
+TEST_F(OnScreen, IncomingCallRingsAndCallAnswersIt) {
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    savePeerCodecs();
+    const pid_t dialer = start(home.path() / "dialer.out");
+    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
+    const std::string window = mainWindow();
+    ASSERT_FALSE(window.empty());
+
+    Sipp caller(SIP_SCENARIOS, "uac-via-proxy.xml", freeUdpPort(),
+                {"-s", "demo", "127.0.0.1:" + std::to_string(registrarPort)});
+    ASSERT_TRUE(waitForText([&] { return caller.messages(); }, "SIP/2.0 180", 15s)) << caller.messages();
+    keys(window, {"Return"}); // Call answers the ringing line
+    EXPECT_EQ(caller.wait(20s), 0) << "answered, then ended by the caller's BYE\n" << caller.messages();
+
+    ::kill(dialer, SIGTERM);
+    EXPECT_EQ(waitFor(dialer, 10s), 0);
+}
+
+TEST_F(OnScreen, ASecondCallOnLine2PutsLine1OnHold) {
+    const int firstPort = freeUdpPort(), secondPort = freeUdpPort();
+    routes = {{"2001", firstPort}, {"2002", secondPort}};
+    Sipp first(SIP_SCENARIOS, "uas-hold-via-proxy.xml", firstPort);
+    Sipp second(SIP_SCENARIOS, "uas", secondPort);
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    savePeerCodecs();
+    const pid_t dialer = start(home.path() / "dialer.out");
+    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
+    const std::string window = mainWindow();
+    ASSERT_FALSE(window.empty());
+
+    keys(window, {"2", "0", "0", "1", "Return"});
+    ASSERT_TRUE(waitForText([&] { return first.messages(); }, "ACK sip:", 15s)) << first.messages();
+    keys(window, {"ctrl+2", "2", "0", "0", "2", "Return"});
+    EXPECT_TRUE(waitForText([&] { return first.messages(); }, "a=sendonly", 15s)) << first.messages();
+    EXPECT_TRUE(waitForText([&] { return second.messages(); }, "ACK sip:", 15s)) << second.messages();
+    keys(window, {"Return"}); // ends line 2
+    EXPECT_EQ(second.wait(15s), 0) << second.messages();
+    keys(window, {"ctrl+1", "Return"}); // back to line 1, which is taken off hold, then ended
+    EXPECT_EQ(first.wait(20s), 0) << first.messages();
+
+    ::kill(dialer, SIGTERM);
+    EXPECT_EQ(waitFor(dialer, 10s), 0);
 }

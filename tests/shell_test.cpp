@@ -1,7 +1,7 @@
 // The hand-over to the desktop: the real QtShell against stand-ins for
 // xdg-mime and xdg-open on PATH that record how they were called.
-#include "core/Text.h"
 #include "app/ui/QtShell.h"
+#include "core/Text.h"
 #include "services/AccountServices.h"
 #include "support/Fakes.h"
 

@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev
   sip-tester kamailio
+  xvfb xdotool
 )
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -116,7 +116,7 @@ int FakeEngine::registerAccount(const std::string& accountUri, const std::string
 }
 int FakeEngine::makeCall(int accountId, const std::string& uri) {
     calls.push_back(describe("makeCall", accountId, uri));
-    return 1;
+    return nextCallId++;
 }
 int FakeEngine::answerCall(int callId, int code) {
     calls.push_back(describe("answerCall", callId, code));

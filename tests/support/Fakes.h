@@ -139,6 +139,7 @@ class FakeEngine : public Engine {
     bool loadable = true;
     bool loaded = false;
     int registrationAnswer = 0; // when set, each registration is answered with it at once
+    int nextCallId = 1;         // what the next makeCall returns
     std::vector<std::string> calls;
     RegStateHandler regState;
     CallStateHandler callState;

@@ -167,8 +167,14 @@ std::string readText(const std::filesystem::path& path) {
 }
 
 std::filesystem::path writeKamailioConfig(const std::filesystem::path& folder, int port,
-                                          const std::string& password) {
+                                          const std::string& password,
+                                          const std::vector<StaticRoute>& routes) {
     const std::filesystem::path path = folder / "kamailio.cfg";
+    std::string staticRoutes;
+    for (const auto& route : routes)
+        staticRoutes += "  if ($rU == \"" + route.number +
+                        "\") { $du = \"sip:127.0.0.1:" + std::to_string(route.port) +
+                        "\"; t_relay(); exit; }\n";
     std::ofstream(path)
         << "#!KAMAILIO\n"
            "listen=udp:127.0.0.1:"
@@ -191,18 +197,19 @@ std::filesystem::path writeKamailioConfig(const std::filesystem::path& folder, i
            "    save(\"location\"); exit;\n"
            "  }\n"
            "  if (is_method(\"INVITE\")) { record_route(); }\n"
-           "  if (!lookup(\"location\")) { sl_send_reply(\"404\", \"Not Found\"); exit; }\n"
+        << staticRoutes
+        << "  if (!lookup(\"location\")) { sl_send_reply(\"404\", \"Not Found\"); exit; }\n"
            "  t_relay();\n"
            "}\n";
     return path;
 }
 
 std::unique_ptr<Process> startKamailio(const std::filesystem::path& folder, int port,
-                                       const std::string& password) {
+                                       const std::string& password, const std::vector<StaticRoute>& routes) {
     auto kamailio = std::make_unique<Process>(
-        std::vector<std::string>{"kamailio", "-f", writeKamailioConfig(folder, port, password).string(),
-                                 "-DD", "-E", "-Y", folder.string(), "-P",
-                                 (folder / "kamailio.pid").string()},
+        std::vector<std::string>{"kamailio", "-f",
+                                 writeKamailioConfig(folder, port, password, routes).string(), "-DD", "-E",
+                                 "-Y", folder.string(), "-P", (folder / "kamailio.pid").string()},
         folder / "kamailio.out");
     std::this_thread::sleep_for(500ms);
     return kamailio;

@@ -68,13 +68,22 @@ class EventLog {
 
 std::string readText(const std::filesystem::path& path);
 
+// A number the registrar hands to a peer on 127.0.0.1 that never registers.
+struct StaticRoute {
+    std::string number;
+    int port;
+};
+
 // A kamailio registrar and proxy on 127.0.0.1:`port` that asks every REGISTER
-// for digest credentials with `password`, and routes calls to registered users.
+// for digest credentials with `password`, and routes calls to registered users
+// and to the numbers of `routes`.
 std::filesystem::path writeKamailioConfig(const std::filesystem::path& folder, int port,
-                                          const std::string& password);
+                                          const std::string& password,
+                                          const std::vector<StaticRoute>& routes = {});
 // Starts kamailio with that configuration; check running() before use.
 std::unique_ptr<Process> startKamailio(const std::filesystem::path& folder, int port,
-                                       const std::string& password);
+                                       const std::string& password,
+                                       const std::vector<StaticRoute>& routes = {});
 
 // Polls a file until it holds `line` as a whole line.
 bool waitForLine(const std::filesystem::path& output, const std::string& line,
