@@ -3,6 +3,7 @@
 #include "app/CZUBSoftPhoneApp.h"
 #include "app/ui/QtUi.h"
 #include "controls/QtDialogHost.h"
+#include "core/Text.h"
 #include "platform/DataFolder.h"
 #include "settings/SettingsFiles.h"
 #include "support/Fakes.h"
@@ -95,6 +96,7 @@ class WindowsTest : public QObject {
     void firstLoginFetchesTheCallRecordsOnceTheWindowIsUp();
     void terminationEndsTheProgramFromWhereverItArrives();
     void textFromOutsideIsNeverMarkup();
+    void callStatesRenderForReview();
 
     void mainWindowControlsLieInsideOrOutsideTheSkin() {
         Recorder logic(DlgMain);
@@ -441,6 +443,53 @@ void WindowsTest::textFromOutsideIsNeverMarkup() {
         box->accept();
     });
     host.messageBox(hostile, u"Ringlark", MessageButtons::Ok);
+}
+
+// The main window during a connected call, an incoming call on line 2 and a
+// conference, as PNG files beside the other windows' for review.
+void WindowsTest::callStatesRenderForReview() {
+    TempDir temp;
+    DataFolder files((temp.path() / "Ringlark").string());
+    QVERIFY(files.ensureFolder());
+    FakePlatform platform;
+    QtUi ui;
+    CZUBSoftPhoneDlg main(platform.window(files, ui));
+    main.replyText = fromUtf8(sampleProvisioningReply());
+    main.userName = u"demo";
+    platform.http.queueScrambled("prepaid#12.40");
+    QtDialogHost host(*findDialog(DlgMain), main);
+    main.onInitDialog();
+    host.show();
+    QVERIFY(main.registered);
+    const QString folder = QStringLiteral(WINDOWS_FOLDER);
+    QDir().mkpath(folder);
+    auto render = [&](const char* name) {
+        QApplication::processEvents();
+        QVERIFY(host.grab().save(folder + "/102-Ringlark-" + name + ".png"));
+    };
+
+    for (int id : {Key1 + 1, Key0, Key0, Key1})
+        main.onCommand(id);
+    main.onCommand(Call);
+    for (int state : {1, 3, 4, 5})
+        main.OnCallState(1, state);
+    for (int tick = 0; tick < 73; ++tick)
+        main.onTimer(LineTimerBase);
+    QCOMPARE(host.text(StatusLabel), std::u16string(u"Connected..."));
+    render("connected");
+
+    main.OnCallState(2, 2);
+    main.OnCallIncoming(2, u"sip:5551234@127.0.0.1");
+    main.onCommand(Line1 + 1);
+    QCOMPARE(host.text(StatusLabel), std::u16string(u"Incoming..."));
+    render("incoming");
+
+    main.onCommand(Call);
+    main.OnCallState(2, 4);
+    main.OnCallState(2, 5);
+    main.onCommand(Conference);
+    QCOMPARE(host.text(StatusLabel), std::u16string(u"Conference Line (1:2)"));
+    render("conference");
 }
 
 QTEST_MAIN(WindowsTest)
