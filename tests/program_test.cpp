@@ -18,6 +18,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <thread>
 
 extern char** environ;
@@ -304,12 +305,27 @@ struct OnScreen : WithOperator {
         xvfb = std::make_unique<Process>(std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0",
                                                                   "1024x768x24", "-nolisten", "tcp"},
                                          out);
+        // Its display number comes as a line of digits, among whatever it says on stderr.
+        const std::regex numberLine("(^|\n)([0-9]+)\n");
+        std::smatch found;
+        std::string said;
         const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < deadline && readText(out).find('\n') == std::string::npos)
+        while (std::chrono::steady_clock::now() < deadline &&
+               !std::regex_search(said = readText(out), found, numberLine))
             std::this_thread::sleep_for(50ms);
-        const std::string number = readText(out).substr(0, readText(out).find('\n'));
-        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+        ASSERT_FALSE(found.empty()) << "Xvfb did not start: " << said;
+        const std::string number = found[2];
         display = ":" + number;
+        // Connections may still be refused for a moment after it named its display.
+        bool ready = false;
+        for (int attempt = 0; attempt < 50 && !ready; ++attempt) {
+            Process probe({"xdotool", "getdisplaygeometry"}, home.path() / "probe.out",
+                          {"DISPLAY=" + display});
+            ready = probe.wait(5s) == 0;
+            if (!ready)
+                std::this_thread::sleep_for(100ms);
+        }
+        ASSERT_TRUE(ready) << "no connection to " << display;
     }
 
     // The peers speak PCMA; G.729 alone would leave no codec in common.
