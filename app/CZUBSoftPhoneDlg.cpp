@@ -46,6 +46,9 @@ constexpr Tooltip Tooltips[] = {
     {SpeakerSlider, u"Speaker"},
 };
 
+constexpr int AutoLoginWaitMs = 2000;
+constexpr int AutoLoginPollMs = 20;
+
 constexpr int CallMenuCommands[] = {Line1,      Line1 + 1, Line1 + 2, Line1 + 3,  Hold,         Transfer,
                                     Conference, Record,    Redial,    AutoAnswer, DoNotDisturb, Play};
 
@@ -144,7 +147,10 @@ void CZUBSoftPhoneDlg::onInitDialog() {
         return;
 
     if (autoLogin) {
-        services_.clock.wait(2000);
+        // Up to two seconds for the registration; the window need not wait longer than it takes.
+        for (int waited = 0; waited < AutoLoginWaitMs && !registeredSinceStart && !ended;
+             waited += AutoLoginPollMs)
+            services_.clock.wait(AutoLoginPollMs);
         if (ended)
             return; // ended meanwhile, and saved as it ended
         if (!registeredSinceStart) {

@@ -147,10 +147,11 @@ TEST_F(MainWindow, SavedLoginThatDoesNotRegisterAsksAgainNextTime) {
 TEST_F(MainWindow, SavedLoginThatRegistersInTimeStays) {
     main.savePassword = 1;
     main.autoLogin = true;
-    clock.duringWait = [&](int) { main.registeredSinceStart = true; };
+    clock.duringWait = [&](int) { main.registeredSinceStart = clock.waited >= 300; };
     open();
     EXPECT_FALSE(view.ended);
     EXPECT_TRUE(main.registered);
+    EXPECT_EQ(clock.waited, 300) << "no waiting once registered";
     EXPECT_FALSE(files.exists(AccountFileName));
 }
 

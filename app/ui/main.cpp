@@ -27,6 +27,9 @@ void onTerminate(int) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Nothing here draws with OpenGL; its integration would load Mesa and LLVM for nothing.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ringlark"));
     QApplication::setQuitOnLastWindowClosed(false);
