@@ -195,7 +195,7 @@ void CZUBSoftPhoneDlg::applyApplicationFile() {
         if (!services_.autostart.runsProgram(program))
             services_.autostart.registerProgram(program);
     }
-    settings.applyDefaults(services_.program.currentDirectory());
+    settings.applyDefaults(services_.program.homeFolder());
     callsPerList = settings.callsPerList;
     recordingFolder = settings.recordingFolder;
 }

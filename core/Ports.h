@@ -91,7 +91,7 @@ class ProgramInfo {
   public:
     virtual ~ProgramInfo() = default;
     virtual std::string programPath() const = 0;
-    virtual std::u16string currentDirectory() const = 0;
+    virtual std::u16string homeFolder() const = 0;
 };
 
 // The computer's network, as the web services need it.

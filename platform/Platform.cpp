@@ -15,6 +15,7 @@
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
+#include <pwd.h>
 #include <netinet/in.h>
 #include <strings.h>
 #include <sys/file.h>
@@ -110,9 +111,11 @@ std::string ProcessInfo::programFolder() {
     return std::filesystem::path(ProcessInfo().programPath()).parent_path().string();
 }
 
-std::u16string ProcessInfo::currentDirectory() const {
-    char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? fromUtf8(buffer) : std::u16string();
+std::u16string ProcessInfo::homeFolder() const {
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
+        return fromUtf8(home);
+    const passwd* user = ::getpwuid(::getuid());
+    return user && user->pw_dir ? fromUtf8(user->pw_dir) : std::u16string(u"/");
 }
 
 std::optional<std::array<std::uint8_t, 6>> SystemNetwork::firstAdapterAddress() {

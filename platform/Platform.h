@@ -46,7 +46,7 @@ class AlsaMixerProbe final : public MixerProbe {
 class ProcessInfo final : public ProgramInfo {
   public:
     std::string programPath() const override;
-    std::u16string currentDirectory() const override;
+    std::u16string homeFolder() const override;
     static std::string programFolder();
 };
 

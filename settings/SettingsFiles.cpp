@@ -81,11 +81,11 @@ std::vector<std::uint8_t> ApplicationSettings::write() const {
     return out.bytes();
 }
 
-void ApplicationSettings::applyDefaults(const std::u16string& currentDirectory) {
+void ApplicationSettings::applyDefaults(const std::u16string& homeFolder) {
     if (callsPerList.empty())
         callsPerList = u"10";
     if (recordingFolder.empty())
-        recordingFolder = currentDirectory;
+        recordingFolder = homeFolder;
 }
 
 ReadResult<CodecSettings> CodecSettings::read(std::span<const std::uint8_t> bytes) {

@@ -40,12 +40,12 @@ struct ApplicationSettings {
     bool confirmOnClose = false;
     bool launchAtStartup = false;
     std::u16string callsPerList;    // decimal digits; "10" when empty
-    std::u16string recordingFolder; // the working directory when empty
+    std::u16string recordingFolder; // the home folder when empty
 
     static ReadResult<ApplicationSettings> read(std::span<const std::uint8_t> bytes);
     std::vector<std::uint8_t> write() const;
     // Fills the two texts that may be empty with their defaults.
-    void applyDefaults(const std::u16string& currentDirectory);
+    void applyDefaults(const std::u16string& homeFolder);
 };
 
 inline constexpr int MaxCodecsPerList = 30;

@@ -231,7 +231,7 @@ class FakeAutostart : public Autostart {
 class FakeProgram : public ProgramInfo {
   public:
     std::string programPath() const override { return "/opt/ringlark/ringlark"; }
-    std::u16string currentDirectory() const override { return u"/home/demo"; }
+    std::u16string homeFolder() const override { return u"/home/demo"; }
 };
 
 // Web services on demand: each exchange takes the next queued reply (none: the
