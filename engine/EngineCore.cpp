@@ -270,6 +270,13 @@ int EngineCore::startCore(int sipPort) {
             return -1;
         }
         applyEncryption();
+        // Only the codecs the dialer names with a priority are offered; until it does, none but
+        // telephone events (RFC 2833 DTMF, which the stack adds to every offer by itself).
+        priorities_.clear();
+        AudioPayloads payloads(core_);
+        for (LinphonePayloadType* payload : payloads.items())
+            linphone_payload_type_enable(
+                payload, strcasecmp(linphone_payload_type_get_mime_type(payload), "telephone-event") == 0);
         return 0;
     }
 }

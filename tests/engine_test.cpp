@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
+#include <map>
 #include <netinet/in.h>
 #include <regex>
 #include <set>
@@ -177,6 +178,62 @@ TEST_F(EnginePeers, CodecPrioritiesOrderTheOffer) {
     const std::string payloads = offer[1];
     EXPECT_EQ(payloads.rfind("8 0", 0), 0u) << payloads;
     EXPECT_EQ((" " + payloads + " ").find(" 18 "), std::string::npos) << payloads;
+}
+
+// The audio codecs of the first SDP offer in a peer's trace, by name, in offer order.
+std::vector<std::string> offeredCodecs(const std::string& messages) {
+    std::smatch offer;
+    if (!std::regex_search(messages, offer, std::regex("m=audio [0-9]+ RTP/AVP ([0-9 ]+)")))
+        return {};
+    const std::map<std::string, std::string> fixed{{"0", "PCMU"}, {"8", "PCMA"}, {"18", "G729"}};
+    std::vector<std::string> names;
+    std::istringstream payloads(offer[1].str());
+    for (std::string payload; payloads >> payload;) {
+        std::smatch map;
+        if (std::regex_search(messages, map, std::regex("a=rtpmap:" + payload + " ([^/\\r\\n]+)")))
+            names.push_back(map[1]);
+        else
+            names.push_back(fixed.count(payload) ? fixed.at(payload) : payload);
+    }
+    return names;
+}
+
+TEST_F(EnginePeers, OfferHoldsOnlyTheCodecsGivenAPriority) {
+    using Priorities = std::vector<std::pair<std::string, int>>;
+    // What the dialer always sets first after a start.
+    const Priorities defaults{
+        {"G729/8000/1", 255}, {"G723/8000/1", 0}, {"PCMU/8000/1", 0}, {"PCMA/8000/1", 0}};
+    struct Case {
+        std::string name;
+        Priorities priorities;
+        std::vector<std::string> offer;
+    };
+    const Case cases[] = {
+        {"defaults", {}, {"G729", "telephone-event"}},
+        {"file with PCMU then G729 enabled",
+         {{"PCMU/8000/1", 255}, {"G729/8000/1", 254}, {"G723/8000/1", 0}, {"PCMA/8000/1", 0}},
+         {"PCMU", "G729", "telephone-event"}},
+        {"PCMA preferred, PCMU last",
+         {{"PCMA/8000/1", 255}, {"G729/8000/1", 254}, {"PCMU/8000/1", 1}},
+         {"PCMA", "G729", "PCMU", "telephone-event"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(engine.shutdown(), 0);
+        ASSERT_EQ(engine.init(0, freeUdpPort()), 0);
+        for (const auto& list : {defaults, c.priorities})
+            for (const auto& [codec, priority] : list)
+                engine.setCodecPriority(codec, priority);
+        // The peer answers PCMU whatever is offered; only the offer counts here.
+        Sipp peer(Scenarios, "uas", freeUdpPort());
+        const int id = engine.makeCall(-1, uriAt(peer.port()));
+        ASSERT_GE(id, 0);
+        for (int tries = 0; tries < 100 && peer.messages().find("m=audio") == std::string::npos; ++tries)
+            std::this_thread::sleep_for(100ms);
+        EXPECT_EQ(offeredCodecs(peer.messages()), c.offer) << peer.messages();
+        engine.releaseCall(id);
+        EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
+    }
 }
 
 TEST_F(EnginePeers, MediaEncryptionMakesSrtpRequired) {
