@@ -371,6 +371,25 @@ TEST_F(EnginePeers, UnknownIdsAndOddTextsDoNothing) {
     EXPECT_GE(engine.init(0, 0), 0) << "a second start keeps the running engine";
 }
 
+TEST(SippPeer, LeavesNoFilesBehind) {
+    const int port = freeUdpPort();
+    const auto leftovers = [port] {
+        std::vector<fs::path> found;
+        for (const char* kind : {".log", ".out"}) {
+            const fs::path path =
+                fs::temp_directory_path() / ("ringlark-sipp-" + std::to_string(port) + kind);
+            if (fs::exists(path))
+                found.push_back(path);
+        }
+        return found;
+    };
+    {
+        Sipp peer(Scenarios, "uas", port);
+        EXPECT_FALSE(leftovers().empty()) << "sipp writes its trace there";
+    }
+    EXPECT_EQ(leftovers(), std::vector<fs::path>{});
+}
+
 TEST(EngineLifecycle, CallsBeforeStartAndAfterShutdownDoNothing) {
     TempDir temp;
     ::setenv("XDG_DATA_HOME", (temp.path() / "data").c_str(), 1);
