@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <netinet/in.h>
 #include <regex>
@@ -55,6 +57,9 @@ struct EnginePeers : testing::Test {
 
     void SetUp() override {
         ::setenv("XDG_DATA_HOME", (temp.path() / "data").c_str(), 1);
+        fs::create_directories(runtime());
+        fs::permissions(runtime(), fs::perms::owner_all);
+        ::setenv("XDG_RUNTIME_DIR", runtime().c_str(), 1);
         ::setenv("RINGLARK_ENGINE_BIND", "127.0.0.1", 1);
         ASSERT_TRUE(engine.load());
         engine.onRegState([this](int account, int code) {
@@ -69,9 +74,19 @@ struct EnginePeers : testing::Test {
         engine.onDtmfDigit([this](int digit) { events.add("dtmf " + std::to_string(digit)); });
         engine.onCallHoldConfirm([this](int call) { events.add("held " + std::to_string(call)); });
         ASSERT_EQ(engine.init(0, sipPort), 0);
+        enableCodecs();
+    }
+
+    // The dialer names its codecs after every start; the peers here speak G.711.
+    void enableCodecs() {
+        for (const auto& [codec, priority] :
+             {std::pair{"G729/8000/1", 255}, {"PCMU/8000/1", 254}, {"PCMA/8000/1", 253}})
+            ASSERT_EQ(engine.setCodecPriority(codec, priority), 0) << codec;
     }
 
     void TearDown() override { EXPECT_EQ(engine.shutdown(), 0); }
+
+    fs::path runtime() const { return temp.path() / "run"; }
 
     int registerWith(int registrarPort, const std::string& user, const std::string& password) {
         const std::string aor = uriAt(registrarPort, user);
@@ -458,6 +473,205 @@ TEST_F(EnginePeers, SurvivesHostileMessages) {
     const int id = establishedCallTo(peer);
     engine.releaseCall(id);
     EXPECT_EQ(peer.wait(10s), 0);
+}
+
+// Resident memory of this process, engine included, in kB.
+long residentKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+TEST_F(EnginePeers, WhileRegisteredOnlyTheRegistrarMayCall) {
+    Sipp registrar(Scenarios, registrarAnswering(temp.path(), "200 OK"), freeUdpPort());
+    const int account = registerWith(registrar.port(), "alice", "secret");
+    ASSERT_TRUE(events.waitFor("reg " + std::to_string(account) + " 200", 15s))
+        << testing::PrintToString(events.all());
+    const std::string engineAddress = "127.0.0.1:" + std::to_string(sipPort);
+
+    struct Stranger {
+        std::string name, viaHost;
+    };
+    const Stranger strangers[] = {
+        {"says where it is", "127.0.0.2"},
+        {"claims the registrar's address in its Via", "127.0.0.1"},
+        {"names a host in its Via", "localhost"},
+    };
+    for (const auto& s : strangers) {
+        SCOPED_TRACE(s.name);
+        Sipp stranger(Scenarios, "uac-refused.xml", freeUdpPort(),
+                      {"-i", "127.0.0.2", "-mi", "127.0.0.2", "-key", "via_host", s.viaHost, "-s", "ringlark",
+                       engineAddress});
+        EXPECT_EQ(stranger.wait(20s), 0) << stranger.messages();
+    }
+    std::this_thread::sleep_for(500ms);
+    for (const auto& event : events.all())
+        EXPECT_NE(event.rfind("incoming ", 0), 0u) << "a stranger's call rang: " << event;
+    EXPECT_EQ(events.all().size(), 1u) << testing::PrintToString(events.all());
+
+    // The same kind of call through the registrar's address rings and is answered.
+    Sipp caller(Scenarios, "uac-call.xml", freeUdpPort(), {"-s", "ringlark", engineAddress});
+    const std::string incoming = events.waitForPrefix("incoming ", 10s);
+    ASSERT_FALSE(incoming.empty()) << testing::PrintToString(events.all()) << caller.messages();
+    const int id = idIn(incoming);
+    EXPECT_EQ(engine.answerCall(id, 200), 0);
+    ASSERT_TRUE(events.waitFor("call " + std::to_string(id) + " 5", 10s));
+    EXPECT_TRUE(events.waitFor("dtmf " + std::to_string('5'), 10s)); // the caller's, then ours
+    EXPECT_EQ(engine.dialDtmf(id, "7", 0), 0);
+    EXPECT_EQ(caller.wait(20s), 0) << caller.messages();
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
+}
+
+// Callers that never cancel: their calls ring until the ring time-out ends them,
+// and then a real caller gets through.
+TEST_F(EnginePeers, FloodOfUnansweredCallsEndsAndFreesTheLines) {
+    const long before = residentKb();
+    const std::string engineAddress = "127.0.0.1:" + std::to_string(sipPort);
+    {
+        Sipp flood(Scenarios, "uac-flood.xml", freeUdpPort(),
+                   {"-nr", "-r", "500", "-m", "5000", "-s", "ringlark", engineAddress});
+        EXPECT_EQ(flood.wait(60s), 0);
+    }
+    const long flooded = residentKb();
+    std::set<int> ringing;
+    for (const auto& event : events.all())
+        if (event.rfind("incoming ", 0) == 0)
+            ringing.insert(idIn(event));
+    EXPECT_FALSE(ringing.empty());
+    // One generous wait for them all: the ring time-out plus the time to work through the flood.
+    const auto deadline = std::chrono::steady_clock::now() + 150s;
+    for (int id : ringing) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", std::max(left, 0ms)))
+            << "call " << id << " rings on";
+    }
+    const long settled = residentKb();
+    std::cout << "resident kB: before " << before << ", after the flood " << flooded << ", calls ended "
+              << settled << " (" << ringing.size() << " calls rang)\n";
+
+    Sipp caller(Scenarios, "uac-call.xml", freeUdpPort(), {"-s", "ringlark", engineAddress});
+    std::string incoming;
+    for (int tries = 0; tries < 100 && incoming.empty(); ++tries) {
+        for (const auto& event : events.all())
+            if (event.rfind("incoming ", 0) == 0 && !ringing.count(idIn(event)))
+                incoming = event;
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_FALSE(incoming.empty()) << caller.messages();
+    const int id = idIn(incoming);
+    EXPECT_EQ(engine.answerCall(id, 200), 0);
+    ASSERT_TRUE(events.waitFor("call " + std::to_string(id) + " 5", 10s));
+    EXPECT_TRUE(events.waitFor("dtmf " + std::to_string('5'), 10s)); // the caller's, then ours
+    EXPECT_EQ(engine.dialDtmf(id, "7", 0), 0);
+    EXPECT_EQ(caller.wait(20s), 0) << caller.messages();
+}
+
+// Datagrams that would stall the SIP stack (a long token costs its parser time
+// quadratic in the length) or make it wait for a body that never comes, which
+// deafens it to their sender. A caller sends them from its own address first.
+TEST_F(EnginePeers, HostileDatagramsNeitherStallNorDeafenTheEngine) {
+    const std::string port = std::to_string(sipPort);
+    auto request = [&](const std::string& viaHost, const std::string& user, const std::string& length,
+                       const std::string& body) {
+        return "INVITE sip:ringlark@127.0.0.1:" + port + " SIP/2.0\r\nVia: SIP/2.0/UDP " + viaHost +
+               ";branch=z9hG4bK" + std::to_string(std::rand()) + "\r\nFrom: <sip:" + user +
+               "@127.0.0.1>;tag=1\r\nTo: <sip:ringlark@127.0.0.1>\r\nCall-ID: " +
+               std::to_string(std::rand()) +
+               "\r\nCSeq: 1 INVITE\r\nMax-Forwards: 70\r\nContact: <sip:x@127.0.0.1:9>\r\nContent-Length: " +
+               length + "\r\n\r\n" + body;
+    };
+    struct Case {
+        std::string name, datagram;
+    };
+    const Case cases[] = {
+        {"a Via host of 6 kB", request(std::string(6000, 'a'), "a", "0", "")},
+        {"a Via host of 16 kB", request(std::string(16000, 'a'), "a", "0", "")},
+        {"a user name of 3 kB", request("127.0.0.1", std::string(3000, '7'), "0", "")},
+        {"a body far shorter than its Content-Length", request("127.0.0.1", "a", "65000", "v=0\r\n")},
+        {"a compact l: header claiming too much", "OPTIONS sip:ringlark@127.0.0.1 SIP/2.0\r\nl: 900\r\n\r\n"},
+        {"headers that never end", "INVITE sip:ringlark@127.0.0.1 SIP/2.0\r\nVia: SIP/2.0/UDP 127.0.0.1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int callerPort = freeUdpPort();
+        const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in from{}, to{};
+        from.sin_family = to.sin_family = AF_INET;
+        from.sin_addr.s_addr = to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        from.sin_port = htons(static_cast<std::uint16_t>(callerPort));
+        to.sin_port = htons(static_cast<std::uint16_t>(sipPort));
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from), 0);
+        ASSERT_EQ(::sendto(fd, c.datagram.data(), c.datagram.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                           sizeof to),
+                  static_cast<ssize_t>(c.datagram.size()));
+        ::close(fd);
+
+        // A real call from the same address rings and goes through.
+        Sipp caller(Scenarios, "uac-call.xml", callerPort, {"-s", "ringlark", "127.0.0.1:" + port});
+        const std::string incoming = events.waitForPrefix("incoming ", 10s);
+        ASSERT_FALSE(incoming.empty()) << caller.messages();
+        const int id = idIn(incoming);
+        EXPECT_NE(incoming.find("sip:5551234@"), std::string::npos) << incoming;
+        EXPECT_EQ(engine.answerCall(id, 200), 0);
+        EXPECT_TRUE(events.waitFor("dtmf " + std::to_string('5'), 10s));
+        EXPECT_EQ(engine.dialDtmf(id, "7", 0), 0);
+        EXPECT_EQ(caller.wait(20s), 0) << caller.messages();
+        EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
+        engine.shutdown(); // a clean event log and engine for the next case
+        events.clear();
+        ASSERT_EQ(engine.init(0, sipPort), 0);
+        enableCodecs();
+    }
+}
+
+// The engine's private folders in the runtime folder, by the process id in their names.
+std::map<std::string, fs::path> privateFolders(const fs::path& runtime) {
+    std::map<std::string, fs::path> found;
+    for (const auto& entry : fs::directory_iterator(runtime)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("ringlark-engine-", 0) == 0)
+            found[name.substr(16, name.find('-', 16) - 16)] = entry.path();
+    }
+    return found;
+}
+
+TEST_F(EnginePeers, PrivateStateStaysInTheRuntimeFolderAndNotAfterACrash) {
+    const std::string self = std::to_string(::getpid());
+    auto folders = privateFolders(runtime());
+    ASSERT_EQ(folders.count(self), 1u);
+    EXPECT_EQ(fs::status(folders[self]).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_TRUE(fs::exists(folders[self] / "linphonerc"));
+
+    // A second engine that registers, then dies without cleaning up.
+    Sipp registrar(Scenarios, registrarAnswering(temp.path(), "200 OK"), freeUdpPort());
+    const fs::path output = temp.path() / "crashed.out";
+    Process crashed(
+        {ENGINE_PEER, ENGINE_DIR, std::to_string(freeUdpPort()), "bob", "secret",
+         std::to_string(registrar.port())},
+        output, {"XDG_RUNTIME_DIR=" + runtime().string(), "XDG_DATA_HOME=" + (temp.path() / "bob").string()});
+    ASSERT_TRUE(waitForLine(output, "reg 0 200", 15s)) << readText(output);
+    const std::string dead = std::to_string(crashed.pid());
+    ASSERT_EQ(privateFolders(runtime()).count(dead), 1u);
+    ::kill(crashed.pid(), SIGKILL);
+    crashed.wait(10s);
+    ASSERT_EQ(privateFolders(runtime()).count(dead), 1u) << "left behind";
+
+    // Folders of live processes and folders not named by the engine stay.
+    const std::string live = std::to_string(::getppid());
+    fs::create_directory(runtime() / ("ringlark-engine-" + live + "-keep"));
+    fs::create_directory(runtime() / "ringlark-engine-notapid");
+
+    ASSERT_EQ(engine.shutdown(), 0);
+    EXPECT_EQ(privateFolders(runtime()).count(self), 0u) << "a clean stop removes its own";
+    ASSERT_EQ(engine.init(0, sipPort), 0);
+    folders = privateFolders(runtime());
+    EXPECT_EQ(folders.count(dead), 0u) << "the next start removes the dead engine's folder";
+    EXPECT_EQ(folders.count(live), 1u);
+    EXPECT_EQ(folders.count("notapid"), 1u);
+    EXPECT_EQ(folders.count(self), 1u);
 }
 
 TEST_F(EnginePeers, TwoEnginesCallEachOtherThroughKamailio) {
