@@ -21,7 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <future>
+#include <memory>
 #include <sstream>
 #include <string_view>
 
@@ -31,6 +31,9 @@ namespace ringlark {
 namespace {
 
 constexpr auto IterateEvery = std::chrono::milliseconds(20);
+// How long an export waits for the engine thread, which the stack or a dialer's
+// callback may keep busy, before it gives up with -1.
+constexpr auto AnswerWithin = std::chrono::milliseconds(5000);
 constexpr int LongTimeoutSeconds = 24 * 3600; // silent calls are never dropped by the stack
 // An unanswered incoming call ends after this long: longer than anyone lets a phone ring and than the
 // no-answer forwarding of networks (20-60 s), so those act first; short enough that calls whose caller
@@ -349,11 +352,11 @@ void EngineCore::findSipSockets() {
     }
 }
 
-int EngineCore::run(const std::function<int()>& work) {
-    return onEngineThread([&] { return core_ ? work() : -1; });
+int EngineCore::run(std::function<int()> work) {
+    return onEngineThread([this, work = std::move(work)] { return core_ ? work() : -1; }, AnswerWithin);
 }
 
-int EngineCore::onEngineThread(const std::function<int()>& work) {
+int EngineCore::onEngineThread(std::function<int()> work, std::optional<std::chrono::milliseconds> limit) {
     std::unique_lock lock(mutex_);
     if (!running_)
         return -1;
@@ -361,12 +364,41 @@ int EngineCore::onEngineThread(const std::function<int()>& work) {
         lock.unlock();
         return work();
     }
-    std::promise<int> done;
-    auto result = done.get_future();
-    tasks_.emplace_back([&] { done.set_value(work()); });
+    // Shared with the task, which may outlive this wait: the work owns whatever it uses.
+    struct Pending {
+        std::mutex mutex;
+        std::condition_variable done;
+        enum { Queued, Running, Done, Abandoned } state = Queued;
+        int result = -1;
+    };
+    auto pending = std::make_shared<Pending>();
+    tasks_.emplace_back([pending, work = std::move(work)] {
+        {
+            std::lock_guard guard(pending->mutex);
+            if (pending->state == Pending::Abandoned)
+                return;
+            pending->state = Pending::Running;
+        }
+        const int result = work();
+        {
+            std::lock_guard guard(pending->mutex);
+            pending->state = Pending::Done;
+            pending->result = result;
+        }
+        pending->done.notify_all();
+    });
     lock.unlock();
     wake_.notify_one();
-    return result.get();
+    std::unique_lock wait(pending->mutex);
+    const auto finished = [&] { return pending->state == Pending::Done; };
+    if (!limit)
+        pending->done.wait(wait, finished);
+    else if (!pending->done.wait_for(wait, *limit, finished)) {
+        if (pending->state == Pending::Queued)
+            pending->state = Pending::Abandoned; // never runs: the caller was told it failed
+        return -1;
+    }
+    return pending->result;
 }
 
 // ---- start and stop ----------------------------------------------------------
@@ -381,7 +413,7 @@ int EngineCore::init(int sipPort) {
         quit_ = false;
     }
     thread_ = std::thread([this] { loop(); });
-    const int started = onEngineThread([&] { return startCore(sipPort); });
+    const int started = onEngineThread([this, sipPort] { return startCore(sipPort); }, std::nullopt);
     if (started != 0) {
         stopThread();
         return -1;
@@ -499,10 +531,15 @@ EngineCore::~EngineCore() {
 
 int EngineCore::shutdown() {
     std::lock_guard lifecycle(lifecycle_);
-    const int result = run([this] {
-        stopCore();
-        return 0;
-    });
+    // Starting and stopping wait as long as they take: the stop itself is bounded.
+    const int result = onEngineThread(
+        [this] {
+            if (!core_)
+                return -1;
+            stopCore();
+            return 0;
+        },
+        std::nullopt);
     stopThread();
     return result;
 }
@@ -562,7 +599,7 @@ void EngineCore::stopThread() {
 // ---- accounts --------------------------------------------------------------
 
 int EngineCore::registerAccount(const AccountRequest& request) {
-    return run([&] {
+    return run([=, this] {
         LinphoneFactory* factory = linphone_factory_get();
         LinphoneAddress* identity = linphone_factory_create_address(factory, request.accountUri.c_str());
         if (!identity)
@@ -709,7 +746,7 @@ LinphoneProxyConfig* EngineCore::proxyConfigOf(int accountId) {
 }
 
 int EngineCore::makeCall(int accountId, const std::string& destination) {
-    return run([&] {
+    return run([=, this] {
         LinphoneAddress* address = linphone_core_interpret_url(core_, destination.c_str());
         if (!address)
             return -1;
@@ -726,7 +763,7 @@ int EngineCore::makeCall(int accountId, const std::string& destination) {
 }
 
 int EngineCore::answerCall(int callId, int statusCode) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call)
             return -1;
@@ -751,7 +788,7 @@ int EngineCore::decline(LinphoneCall* call, int statusCode) {
 }
 
 int EngineCore::releaseCall(int callId) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call)
             return -1;
@@ -763,21 +800,21 @@ int EngineCore::releaseCall(int callId) {
 }
 
 int EngineCore::holdCall(int callId) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         return call ? linphone_call_pause(call->call) : -1;
     });
 }
 
 int EngineCore::retrieveCall(int callId) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         return call ? linphone_call_resume(call->call) : -1;
     });
 }
 
 int EngineCore::transferCall(int callId, const std::string& destination) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call)
             return -1;
@@ -791,7 +828,7 @@ int EngineCore::transferCall(int callId, const std::string& destination) {
 }
 
 int EngineCore::conference(int callId) {
-    return run([&] {
+    return run([=, this] {
         if (!find(callId))
             return -1;
         // The stack crashes when a conference call ends without a registered account.
@@ -820,7 +857,7 @@ int EngineCore::conference(int callId) {
 }
 
 int EngineCore::dialDtmf(int callId, const std::string& digits, int mode) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call || digits.empty())
             return -1;
@@ -833,7 +870,7 @@ int EngineCore::dialDtmf(int callId, const std::string& digits, int mode) {
 }
 
 int EngineCore::startRecording(int callId, const std::string& path) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call || path.empty())
             return -1;
@@ -847,7 +884,7 @@ int EngineCore::startRecording(int callId, const std::string& path) {
 }
 
 int EngineCore::stopRecording() {
-    return run([&] {
+    return run([=, this] {
         if (recordingCall_ < 0)
             return -1;
         finishRecording(recordingCall_);
@@ -943,7 +980,7 @@ int EngineCore::setCodecPriority(const char* name, int priority) {
     auto codec = parseCodec(name);
     if (!codec)
         return -1;
-    return run([&] {
+    return run([=, this] {
         AudioPayloads payloads(core_);
         auto match = std::find_if(payloads.items().begin(), payloads.items().end(),
                                   [&](LinphonePayloadType* payload) { return sameCodec(payload, *codec); });
@@ -969,21 +1006,21 @@ int EngineCore::setCodecPriority(const char* name, int priority) {
 }
 
 int EngineCore::codecCount() {
-    return run([&] { return static_cast<int>(AudioPayloads(core_).items().size()); });
+    return run([=, this] { return static_cast<int>(AudioPayloads(core_).items().size()); });
 }
 
 const char* EngineCore::codecName(int index) {
     // The name is read on the engine thread and kept for the thread that asked.
-    std::string found;
-    const int result = run([&] {
+    auto found = std::make_shared<std::string>();
+    const int result = run([this, index, found] {
         AudioPayloads payloads(core_);
         if (index < 0 || index >= static_cast<int>(payloads.items().size()))
             return -1;
-        found = codecText(payloads.items()[static_cast<std::size_t>(index)]);
+        *found = codecText(payloads.items()[static_cast<std::size_t>(index)]);
         return 0;
     });
     thread_local std::string name;
-    name = found;
+    name = *found;
     return result == 0 ? name.c_str() : nullptr;
 }
 

@@ -83,9 +83,11 @@ class EngineCore {
     void iterate(); // screens what waits on the SIP socket, then lets the stack run once
     void screenSipSockets();
     void findSipSockets();
-    // Runs `work` on the engine thread and returns its result; -1 when the engine is not running.
-    int run(const std::function<int()>& work);
-    int onEngineThread(const std::function<int()>& work); // also before the stack exists
+    // Runs `work` on the engine thread and returns its result; -1 when the engine is not running
+    // or the engine thread did not get to it in time. `work` must own what it uses.
+    int run(std::function<int()> work);
+    // Also before the stack exists; without a limit only for starting and stopping.
+    int onEngineThread(std::function<int()> work, std::optional<std::chrono::milliseconds> limit);
     int startCore(int sipPort);
     void stopCore();
     void stopThread();

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
+#include <future>
 #include <iostream>
 #include <map>
 #include <netinet/in.h>
@@ -512,14 +514,13 @@ TEST_F(EnginePeers, WhileRegisteredOnlyTheRegistrarMayCall) {
     EXPECT_EQ(events.all().size(), 1u) << testing::PrintToString(events.all());
 
     // The same kind of call through the registrar's address rings and is answered.
-    Sipp caller(Scenarios, "uac-call.xml", freeUdpPort(), {"-s", "ringlark", engineAddress});
+    Sipp caller(Scenarios, "uac-answered.xml", freeUdpPort(), {"-s", "ringlark", engineAddress});
     const std::string incoming = events.waitForPrefix("incoming ", 10s);
     ASSERT_FALSE(incoming.empty()) << testing::PrintToString(events.all()) << caller.messages();
     const int id = idIn(incoming);
     EXPECT_EQ(engine.answerCall(id, 200), 0);
     ASSERT_TRUE(events.waitFor("call " + std::to_string(id) + " 5", 10s));
-    EXPECT_TRUE(events.waitFor("dtmf " + std::to_string('5'), 10s)); // the caller's, then ours
-    EXPECT_EQ(engine.dialDtmf(id, "7", 0), 0);
+    EXPECT_EQ(engine.releaseCall(id), 0);
     EXPECT_EQ(caller.wait(20s), 0) << caller.messages();
     EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
 }
@@ -552,7 +553,7 @@ TEST_F(EnginePeers, FloodOfUnansweredCallsEndsAndFreesTheLines) {
     std::cout << "resident kB: before " << before << ", after the flood " << flooded << ", calls ended "
               << settled << " (" << ringing.size() << " calls rang)\n";
 
-    Sipp caller(Scenarios, "uac-call.xml", freeUdpPort(), {"-s", "ringlark", engineAddress});
+    Sipp caller(Scenarios, "uac-answered.xml", freeUdpPort(), {"-s", "ringlark", engineAddress});
     std::string incoming;
     for (int tries = 0; tries < 100 && incoming.empty(); ++tries) {
         for (const auto& event : events.all())
@@ -564,8 +565,7 @@ TEST_F(EnginePeers, FloodOfUnansweredCallsEndsAndFreesTheLines) {
     const int id = idIn(incoming);
     EXPECT_EQ(engine.answerCall(id, 200), 0);
     ASSERT_TRUE(events.waitFor("call " + std::to_string(id) + " 5", 10s));
-    EXPECT_TRUE(events.waitFor("dtmf " + std::to_string('5'), 10s)); // the caller's, then ours
-    EXPECT_EQ(engine.dialDtmf(id, "7", 0), 0);
+    EXPECT_EQ(engine.releaseCall(id), 0);
     EXPECT_EQ(caller.wait(20s), 0) << caller.messages();
 }
 
@@ -610,14 +610,14 @@ TEST_F(EnginePeers, HostileDatagramsNeitherStallNorDeafenTheEngine) {
         ::close(fd);
 
         // A real call from the same address rings and goes through.
-        Sipp caller(Scenarios, "uac-call.xml", callerPort, {"-s", "ringlark", "127.0.0.1:" + port});
+        Sipp caller(Scenarios, "uac-answered.xml", callerPort, {"-s", "ringlark", "127.0.0.1:" + port});
         const std::string incoming = events.waitForPrefix("incoming ", 10s);
         ASSERT_FALSE(incoming.empty()) << caller.messages();
         const int id = idIn(incoming);
         EXPECT_NE(incoming.find("sip:5551234@"), std::string::npos) << incoming;
         EXPECT_EQ(engine.answerCall(id, 200), 0);
-        EXPECT_TRUE(events.waitFor("dtmf " + std::to_string('5'), 10s));
-        EXPECT_EQ(engine.dialDtmf(id, "7", 0), 0);
+        ASSERT_TRUE(events.waitFor("call " + std::to_string(id) + " 5", 10s));
+        EXPECT_EQ(engine.releaseCall(id), 0);
         EXPECT_EQ(caller.wait(20s), 0) << caller.messages();
         EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
         engine.shutdown(); // a clean event log and engine for the next case
@@ -672,6 +672,98 @@ TEST_F(EnginePeers, PrivateStateStaysInTheRuntimeFolderAndNotAfterACrash) {
     EXPECT_EQ(folders.count(live), 1u);
     EXPECT_EQ(folders.count("notapid"), 1u);
     EXPECT_EQ(folders.count(self), 1u);
+}
+
+TEST_F(EnginePeers, NumbersOutOfRangeAreRefusedOrBounded) {
+    for (int port : {-1, 65536, INT_MAX, INT_MIN}) {
+        SCOPED_TRACE(port);
+        EXPECT_EQ(engine.init(0, port), -1) << "SIP port";
+        EXPECT_EQ(engine.registerAccount(uriAt(5060, "alice"), "", "*", "alice", "secret", nullptr, 1, 300,
+                                         port, 0),
+                  -1)
+            << "RTP port";
+    }
+    // Keep-alive and re-registration periods: none, negative or absurd still register,
+    // for a period a registrar can take.
+    struct Case {
+        int reregister, keepAlive;
+    };
+    const Case cases[] = {{INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}, {-1, -1}, {0, 0}, {86401, 3601}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.reregister) + " " + std::to_string(c.keepAlive));
+        Sipp registrar(Scenarios, registrarAnswering(temp.path(), "200 OK"), freeUdpPort());
+        const std::string aor = uriAt(registrar.port(), "alice");
+        const int account = engine.registerAccount(aor, aor, "*", "alice", "secret", nullptr, 1, c.reregister,
+                                                   0, c.keepAlive);
+        ASSERT_GE(account, 0);
+        EXPECT_TRUE(events.waitFor("reg " + std::to_string(account) + " 200", 15s));
+        std::smatch expires;
+        const std::string messages = registrar.messages();
+        ASSERT_TRUE(std::regex_search(messages, expires, std::regex("[Ee]xpires[:=] *(-?[0-9]+)")))
+            << messages;
+        EXPECT_GT(std::stol(expires[1]), 0);
+        EXPECT_LE(std::stol(expires[1]), 86400);
+        ASSERT_EQ(engine.shutdown(), 0);
+        ASSERT_EQ(engine.init(0, sipPort), 0);
+    }
+    for (int code : {INT_MIN, -1, 0, 100, 180, 199, 201, 700, INT_MAX})
+        EXPECT_EQ(engine.answerCall(0, code), -1) << code;
+    EXPECT_EQ(engine.setCodecPriority("PCMU/8000/1", INT_MAX), 0);
+    EXPECT_EQ(engine.setCodecPriority("PCMU/99999999999999999999/1", INT_MIN), -1);
+}
+
+TEST_F(EnginePeers, OverlongTextsAreRefused) {
+    const std::string aor = uriAt(freeUdpPort(), "alice");
+    const std::string huge(100000, '7');
+    const std::string longUri = "sip:" + std::string(600, '7') + "@127.0.0.1";
+    EXPECT_EQ(engine.registerAccount(aor, aor, "*", std::string(70000, 'u'), "secret", nullptr, 1, 300, 0, 0),
+              -1);
+    EXPECT_EQ(engine.registerAccount(aor, aor, "*", "alice", std::string(65, 'p'), nullptr, 1, 300, 0, 0),
+              -1);
+    EXPECT_EQ(engine.registerAccount(longUri, aor, "*", "alice", "secret", nullptr, 1, 300, 0, 0), -1);
+    EXPECT_EQ(engine.registerAccount(aor, longUri, "*", "alice", "secret", nullptr, 1, 300, 0, 0), -1);
+    EXPECT_EQ(engine.registerAccount(aor, aor, huge, "alice", "secret", nullptr, 1, 300, 0, 0), -1);
+    EXPECT_EQ(engine.registerAccount(aor, aor, "*", "alice", "secret", &longUri, 1, 300, 0, 0), -1);
+    EXPECT_EQ(engine.makeCall(-1, huge), -1);
+    EXPECT_EQ(engine.makeCall(-1, longUri), -1);
+    EXPECT_EQ(engine.setCodecPriority(huge, 255), -1);
+    EXPECT_EQ(engine.setSipEncryption2(1, std::string(12000, 'k')), -1);
+    EXPECT_EQ(engine.setRtpEncryption2(1, huge), -1);
+    // The longest a real value takes is still fine.
+    EXPECT_GE(engine.registerAccount(aor, aor, "*", std::string(40, 'u'), std::string(40, 'p'), nullptr, 1,
+                                     300, 0, 0),
+              0);
+    EXPECT_EQ(engine.setSipEncryption2(1, std::string(100, 'k')), 0);
+}
+
+// A dialer's callback that does not return keeps the engine thread; the dialer's
+// other threads get -1 after a while instead of hanging, and what they asked
+// for does not happen later behind their back.
+TEST_F(EnginePeers, ExportsGiveUpOnABusyEngine) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    engine.onCallIncoming([&, released](int call, const std::string& uri) {
+        events.add("incoming " + std::to_string(call) + " " + uri);
+        released.wait_for(60s);
+    });
+    Sipp peer(Scenarios, "uas", freeUdpPort());
+    Sipp caller(Scenarios, "uac-answered.xml", freeUdpPort(),
+                {"-s", "ringlark", "127.0.0.1:" + std::to_string(sipPort)});
+    const std::string incoming = events.waitForPrefix("incoming ", 10s);
+    ASSERT_FALSE(incoming.empty()) << caller.messages();
+
+    EXPECT_EQ(engine.makeCall(-1, uriAt(peer.port())), -1) << "the engine thread is held";
+    EXPECT_EQ(engine.setCodecPriority("PCMA/8000/1", 0), -1);
+    release.set_value();
+    EXPECT_EQ(engine.releaseCall(idIn(incoming)), 0);
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(idIn(incoming)) + " 6", 10s));
+
+    const int id = establishedCallTo(peer);
+    EXPECT_EQ(id, idIn(incoming) + 1) << "the call asked for while the engine was held never started";
+    engine.releaseCall(id);
+    EXPECT_EQ(peer.wait(10s), 0);
+    const auto offer = offeredCodecs(peer.messages());
+    EXPECT_NE(std::find(offer.begin(), offer.end(), "PCMA"), offer.end()) << "PCMA stays on";
 }
 
 TEST_F(EnginePeers, TwoEnginesCallEachOtherThroughKamailio) {
