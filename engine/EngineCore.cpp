@@ -98,7 +98,8 @@ void addAddressesOf(const LinphoneAddress* server, std::set<std::string>& into) 
         return;
     for (addrinfo* it = found; it; it = it->ai_next) {
         char text[NI_MAXHOST];
-        if (::getnameinfo(it->ai_addr, it->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0)
+        if (::getnameinfo(it->ai_addr, it->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0 &&
+            !numericAddress(text).empty())
             into.insert(numericAddress(text));
     }
     ::freeaddrinfo(found);
@@ -654,20 +655,16 @@ int EngineCore::registerAccount(const AccountRequest& request) {
 }
 
 // Once an account is registered, calls come through its registrar or proxy only.
+// An account counts as registered from its first success until it fails or is
+// removed, refreshes included.
 bool EngineCore::fromOwnServer(LinphoneCall* call) const {
-    bool registered = false;
+    if (serverAddresses_.empty())
+        return true;
     const LinphoneCallParams* remote = linphone_call_get_remote_params(call);
     const std::string source =
         sourceOf(remote ? linphone_call_params_get_custom_header(remote, "Via") : nullptr);
-    for (const auto& [id, account] : accounts_) {
-        if (linphone_account_get_state(account) != LinphoneRegistrationOk)
-            continue;
-        registered = true;
-        auto servers = serverAddresses_.find(id);
-        if (!source.empty() && servers != serverAddresses_.end() && servers->second.count(source))
-            return true;
-    }
-    return !registered;
+    return std::any_of(serverAddresses_.begin(), serverAddresses_.end(),
+                       [&](const auto& servers) { return servers.second.count(source) > 0; });
 }
 
 bool EngineCore::anyAccountRegistered() const {
@@ -695,6 +692,7 @@ void EngineCore::onRegistrationChanged(LinphoneCore*, LinphoneAccount* account,
              it = bctbx_list_next(it))
             addAddressesOf(static_cast<const LinphoneAddress*>(bctbx_list_get_data(it)), addresses);
     } else if (state == LinphoneRegistrationFailed) {
+        self.serverAddresses_.erase(id);
         const LinphoneErrorInfo* error = linphone_account_get_error_info(account);
         code = error ? linphone_error_info_get_protocol_code(error) : 0;
         // No answer, or nothing listening: the stack makes up a 503 "io error" of its own,
@@ -703,6 +701,8 @@ void EngineCore::onRegistrationChanged(LinphoneCore*, LinphoneAccount* account,
         if (code == 0 || (code == 503 && phrase && strcasecmp(phrase, "io error") == 0))
             code = 408;
     } else {
+        if (state == LinphoneRegistrationCleared)
+            self.serverAddresses_.erase(id);
         return;
     }
     if (auto handler = self.handlers_.regState.load())
