@@ -485,6 +485,9 @@ int EngineCore::startCore(int sipPort) {
         }
         linphone_core_set_ring(core_, nullptr);
         linphone_core_set_ringback(core_, nullptr);
+        // Media on a port the system picks, unless an account names one: a fixed default
+        // would be shared with any other program, or engine, that also uses it.
+        linphone_core_set_audio_port(core_, -1);
         linphone_core_enable_video_capture(core_, FALSE);
         linphone_core_enable_video_display(core_, FALSE);
         linphone_core_set_user_agent(core_, "Ringlark", "1.0.7");
