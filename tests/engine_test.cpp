@@ -525,6 +525,17 @@ TEST_F(EnginePeers, WhileRegisteredOnlyTheRegistrarMayCall) {
     EXPECT_TRUE(events.waitFor("call " + std::to_string(id) + " 6", 10s));
 }
 
+// The engine's private folders in the runtime folder, by the process id in their names.
+std::map<std::string, fs::path> privateFolders(const fs::path& runtime) {
+    std::map<std::string, fs::path> found;
+    for (const auto& entry : fs::directory_iterator(runtime)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("ringlark-engine-", 0) == 0)
+            found[name.substr(16, name.find('-', 16) - 16)] = entry.path();
+    }
+    return found;
+}
+
 // Callers that never cancel: their calls ring until the ring time-out ends them,
 // and then a real caller gets through.
 TEST_F(EnginePeers, FloodOfUnansweredCallsEndsAndFreesTheLines) {
@@ -550,6 +561,12 @@ TEST_F(EnginePeers, FloodOfUnansweredCallsEndsAndFreesTheLines) {
             << "call " << id << " rings on";
     }
     const long settled = residentKb();
+    // The stack keeps no call history of its own, neither in a database nor in its configuration.
+    const fs::path folder = privateFolders(runtime()).at(std::to_string(::getpid()));
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename().string().find("linphone.db"), std::string::npos) << entry.path();
+    EXPECT_EQ(readText(folder / "linphonerc").find("[call_log_"), std::string::npos)
+        << readText(folder / "linphonerc");
     std::cout << "resident kB: before " << before << ", after the flood " << flooded << ", calls ended "
               << settled << " (" << ringing.size() << " calls rang)\n";
 
@@ -625,17 +642,6 @@ TEST_F(EnginePeers, HostileDatagramsNeitherStallNorDeafenTheEngine) {
         ASSERT_EQ(engine.init(0, sipPort), 0);
         enableCodecs();
     }
-}
-
-// The engine's private folders in the runtime folder, by the process id in their names.
-std::map<std::string, fs::path> privateFolders(const fs::path& runtime) {
-    std::map<std::string, fs::path> found;
-    for (const auto& entry : fs::directory_iterator(runtime)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("ringlark-engine-", 0) == 0)
-            found[name.substr(16, name.find('-', 16) - 16)] = entry.path();
-    }
-    return found;
 }
 
 TEST_F(EnginePeers, PrivateStateStaysInTheRuntimeFolderAndNotAfterACrash) {
