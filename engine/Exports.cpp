@@ -4,7 +4,6 @@
 #include "EngineCore.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 using ringlark::EngineCore;
