@@ -6,9 +6,13 @@
 
 #include <alsa/asoundlib.h>
 #include <arpa/inet.h>
+#include <climits>
+#include <csignal>
 #include <mediastreamer2/mssndcard.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,8 +21,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <future>
+#include <memory>
 #include <sstream>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -26,7 +31,14 @@ namespace ringlark {
 namespace {
 
 constexpr auto IterateEvery = std::chrono::milliseconds(20);
-constexpr int LongTimeoutSeconds = 24 * 3600; // ringing or silent calls are never dropped by the stack
+// How long an export waits for the engine thread, which the stack or a dialer's
+// callback may keep busy, before it gives up with -1.
+constexpr auto AnswerWithin = std::chrono::milliseconds(5000);
+constexpr int LongTimeoutSeconds = 24 * 3600; // silent calls are never dropped by the stack
+// An unanswered incoming call ends after this long: longer than anyone lets a phone ring and than the
+// no-answer forwarding of networks (20-60 s), so those act first; short enough that calls whose caller
+// never cancels (lost CANCEL, a flood) free the lines within a couple of minutes.
+constexpr int RingSeconds = 90;
 
 // A UDP port free on `address` a moment ago; the stack's own random choice would
 // leave its contact address without a port.
@@ -45,9 +57,161 @@ int freeUdpPort(const char* address) {
     return port;
 }
 
+// The local port of a UDP socket; 0 for anything else.
+int udpPortOf(int fd) {
+    int type = 0;
+    socklen_t typeLength = sizeof type;
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &typeLength) != 0 || type != SOCK_DGRAM ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return 0;
+    if (address.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+    if (address.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<sockaddr_in6*>(&address)->sin6_port);
+    return 0;
+}
+
 bool hasSoundCard() {
     int card = -1;
     return snd_card_next(&card) == 0 && card >= 0;
+}
+
+// "127.0.0.1", "::1" in one spelling each; empty when `text` is no numeric address.
+std::string numericAddress(const std::string& text) {
+    unsigned char bytes[sizeof(in6_addr)];
+    char out[INET6_ADDRSTRLEN] = {};
+    for (int family : {AF_INET, AF_INET6})
+        if (::inet_pton(family, text.c_str(), bytes) == 1 && ::inet_ntop(family, bytes, out, sizeof out))
+            return out;
+    return {};
+}
+
+// Every address a server's host name resolves to.
+void addAddressesOf(const LinphoneAddress* server, std::set<std::string>& into) {
+    const char* host = server ? linphone_address_get_domain(server) : nullptr;
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (!host || ::getaddrinfo(host, nullptr, &hints, &found) != 0)
+        return;
+    for (addrinfo* it = found; it; it = it->ai_next) {
+        char text[NI_MAXHOST];
+        if (::getnameinfo(it->ai_addr, it->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) == 0 &&
+            !numericAddress(text).empty())
+            into.insert(numericAddress(text));
+    }
+    ::freeaddrinfo(found);
+}
+
+// Where a request came from, by its top Via: the stack adds "received" with the
+// source address whenever the sent-by host differs from it.
+std::string sourceOf(const char* via) {
+    if (!via)
+        return {};
+    const std::string text(via);
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    auto field = [&](std::size_t from, const char* stops) {
+        return text.substr(from, text.find_first_of(stops, from) - from);
+    };
+    if (const auto at = lower.find(";received="); at != std::string::npos)
+        return numericAddress(field(at + 10, ";, \t"));
+    auto host = text.find_first_not_of(" \t", text.find_first_of(" \t"));
+    if (host == std::string::npos)
+        return {};
+    if (text[host] == '[')
+        return numericAddress(field(host + 1, "]"));
+    return numericAddress(field(host, ":;, \t"));
+}
+
+// What one datagram may cost the stack: its parser takes time quadratic in the
+// length of a token (seconds for a host name of 2 kB), and a message whose
+// Content-Length exceeds the datagram makes it wait for the rest, ignoring its
+// sender meanwhile. Real messages over UDP stay near the path MTU, with tokens
+// of some dozens of characters.
+constexpr std::size_t MaxDatagram = 8192;
+constexpr std::size_t MaxToken = 256;
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// `data` is the start of a datagram of `size` bytes.
+bool acceptableDatagram(std::string_view data, std::size_t size) {
+    if (size > MaxDatagram)
+        return false;
+    if (data.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        return true; // a keep-alive
+    std::size_t run = 0;
+    for (char c : data) {
+        run = std::string_view(" \t\r\n,;<>\"", 10).find(c) == std::string_view::npos ? run + 1 : 0;
+        if (run > MaxToken)
+            return false;
+    }
+    auto end = data.find("\r\n\r\n");
+    std::size_t body = end + 4;
+    if (end == std::string_view::npos) {
+        end = data.find("\n\n");
+        body = end + 2;
+    }
+    if (end == std::string_view::npos)
+        return false; // no end of headers: the stack would wait for more
+    std::string_view headers = data.substr(0, end);
+    while (!headers.empty()) {
+        const auto eol = headers.find('\n');
+        const std::string_view line = headers.substr(0, eol);
+        headers = eol == std::string_view::npos ? std::string_view() : headers.substr(eol + 1);
+        const auto colon = line.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        const std::string_view name = trimmed(line.substr(0, colon));
+        if (!sameName(name, "Content-Length") && !sameName(name, "l"))
+            continue;
+        const std::string_view value = trimmed(line.substr(colon + 1));
+        if (value.empty() || value.size() > 5 ||
+            value.find_first_not_of("0123456789") != std::string_view::npos ||
+            std::stoul(std::string(value)) > data.size() - body)
+            return false;
+    }
+    return true;
+}
+
+constexpr const char* PrivatePrefix = "ringlark-engine-";
+
+// Where the engine's private folders go: the user's runtime folder (private to
+// the user, emptied at log-out), else the temporary folder.
+std::string privateBase() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime && *runtime == '/' ? runtime : "/tmp";
+}
+
+// Private folders are named after the process that made them; those of processes
+// that are gone (crashed, killed) hold credentials and nothing else needs them.
+void removeStaleFolders(const std::string& base) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(base, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(PrivatePrefix, 0) != 0)
+            continue;
+        char* end = nullptr;
+        const long pid = std::strtol(name.c_str() + std::strlen(PrivatePrefix), &end, 10);
+        struct stat info {};
+        if (pid <= 0 || pid > INT_MAX || *end != '-' || ::lstat(entry.path().c_str(), &info) != 0 ||
+            !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        if (pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            fs::remove_all(entry.path(), error);
+    }
 }
 
 std::string dataFolder() {
@@ -75,8 +239,10 @@ std::optional<CodecName> parseCodec(const char* name) {
     if (!std::getline(in, codec.mime, '/') || !std::getline(in, rate, '/') || codec.mime.empty())
         return std::nullopt;
     std::getline(in, channels, '/');
-    codec.rate = std::atoi(rate.c_str());
-    codec.channels = channels.empty() ? 1 : std::atoi(channels.c_str());
+    codec.rate = static_cast<int>(std::clamp(std::strtol(rate.c_str(), nullptr, 10), 0L, 1000000L));
+    codec.channels = channels.empty()
+                         ? 1
+                         : static_cast<int>(std::clamp(std::strtol(channels.c_str(), nullptr, 10), 0L, 64L));
     return codec;
 }
 
@@ -143,15 +309,55 @@ void EngineCore::loop() {
         for (auto& task : batch)
             task();
         if (core_)
-            linphone_core_iterate(core_);
+            iterate();
     }
 }
 
-int EngineCore::run(const std::function<int()>& work) {
-    return onEngineThread([&] { return core_ ? work() : -1; });
+void EngineCore::iterate() {
+    screenSipSockets();
+    linphone_core_iterate(core_);
 }
 
-int EngineCore::onEngineThread(const std::function<int()>& work) {
+// The stack reads one datagram from its socket per iteration; before it does,
+// whatever it would choke on is taken off the socket unread.
+void EngineCore::screenSipSockets() {
+    const bool moved = std::any_of(sipSockets_.begin(), sipSockets_.end(),
+                                   [&](int fd) { return udpPortOf(fd) != sipPort_; });
+    if (sipSockets_.empty() || moved || ++roundsSinceFound_ > 100)
+        findSipSockets();
+    datagram_.resize(MaxDatagram + 1);
+    for (int fd : sipSockets_) {
+        for (int dropped = 0; dropped < 256; ++dropped) {
+            const ssize_t size =
+                ::recv(fd, datagram_.data(), datagram_.size(), MSG_PEEK | MSG_DONTWAIT | MSG_TRUNC);
+            if (size < 0 ||
+                acceptableDatagram({datagram_.data(), std::min(std::size_t(size), datagram_.size())},
+                                   std::size_t(size)))
+                break;
+            ::recv(fd, datagram_.data(), 0, MSG_DONTWAIT);
+        }
+    }
+}
+
+void EngineCore::findSipSockets() {
+    roundsSinceFound_ = 0;
+    sipSockets_.clear();
+    LinphoneTransports* used = linphone_core_get_transports_used(core_);
+    sipPort_ = linphone_transports_get_udp_port(used);
+    linphone_transports_unref(used);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd", error)) {
+        const int fd = std::atoi(entry.path().filename().c_str());
+        if (sipPort_ > 0 && udpPortOf(fd) == sipPort_)
+            sipSockets_.push_back(fd);
+    }
+}
+
+int EngineCore::run(std::function<int()> work) {
+    return onEngineThread([this, work = std::move(work)] { return core_ ? work() : -1; }, AnswerWithin);
+}
+
+int EngineCore::onEngineThread(std::function<int()> work, std::optional<std::chrono::milliseconds> limit) {
     std::unique_lock lock(mutex_);
     if (!running_)
         return -1;
@@ -159,12 +365,41 @@ int EngineCore::onEngineThread(const std::function<int()>& work) {
         lock.unlock();
         return work();
     }
-    std::promise<int> done;
-    auto result = done.get_future();
-    tasks_.emplace_back([&] { done.set_value(work()); });
+    // Shared with the task, which may outlive this wait: the work owns whatever it uses.
+    struct Pending {
+        std::mutex mutex;
+        std::condition_variable done;
+        enum { Queued, Running, Done, Abandoned } state = Queued;
+        int result = -1;
+    };
+    auto pending = std::make_shared<Pending>();
+    tasks_.emplace_back([pending, work = std::move(work)] {
+        {
+            std::lock_guard guard(pending->mutex);
+            if (pending->state == Pending::Abandoned)
+                return;
+            pending->state = Pending::Running;
+        }
+        const int result = work();
+        {
+            std::lock_guard guard(pending->mutex);
+            pending->state = Pending::Done;
+            pending->result = result;
+        }
+        pending->done.notify_all();
+    });
     lock.unlock();
     wake_.notify_one();
-    return result.get();
+    std::unique_lock wait(pending->mutex);
+    const auto finished = [&] { return pending->state == Pending::Done; };
+    if (!limit)
+        pending->done.wait(wait, finished);
+    else if (!pending->done.wait_for(wait, *limit, finished)) {
+        if (pending->state == Pending::Queued)
+            pending->state = Pending::Abandoned; // never runs: the caller was told it failed
+        return -1;
+    }
+    return pending->result;
 }
 
 // ---- start and stop ----------------------------------------------------------
@@ -179,7 +414,7 @@ int EngineCore::init(int sipPort) {
         quit_ = false;
     }
     thread_ = std::thread([this] { loop(); });
-    const int started = onEngineThread([&] { return startCore(sipPort); });
+    const int started = onEngineThread([this, sipPort] { return startCore(sipPort); }, std::nullopt);
     if (started != 0) {
         stopThread();
         return -1;
@@ -189,10 +424,18 @@ int EngineCore::init(int sipPort) {
 
 int EngineCore::startCore(int sipPort) {
     {
-        char pattern[] = "/tmp/ringlark-engine-XXXXXX";
-        if (!::mkdtemp(pattern))
+        // mkdtemp makes the folder readable by its owner only.
+        std::string pattern;
+        for (const std::string& base : {privateBase(), std::string("/tmp")}) {
+            removeStaleFolders(base);
+            pattern = base + "/" + PrivatePrefix + std::to_string(::getpid()) + "-XXXXXX";
+            if (::mkdtemp(pattern.data()))
+                break;
+            pattern.clear();
+        }
+        if (pattern.empty())
             return -1;
-        folder_ = std::string(pattern) + "/"; // the stack appends file names without a separator
+        folder_ = pattern + "/"; // the stack appends file names without a separator
         fs::create_directories(folder_ + "plugins");
 
         const char* bind = std::getenv("RINGLARK_ENGINE_BIND"); // tests keep everything on loopback
@@ -204,6 +447,8 @@ int EngineCore::startCore(int sipPort) {
             if (bind && *bind)
                 rc << "bind_address=" << bind << "\n[rtp]\nbind_address=" << bind << "\n";
             rc << "[misc]\nmax_calls=16\n";
+            // The dialer keeps its own call history: the stack keeps none, neither in memory nor on disk.
+            rc << "history_max_size=0\n[storage]\nuri=null\ncall_logs_db_uri=null\n";
         }
 
         const std::string data = dataFolder();
@@ -240,13 +485,16 @@ int EngineCore::startCore(int sipPort) {
         }
         linphone_core_set_ring(core_, nullptr);
         linphone_core_set_ringback(core_, nullptr);
+        // Media on a port the system picks, unless an account names one: a fixed default
+        // would be shared with any other program, or engine, that also uses it.
+        linphone_core_set_audio_port(core_, -1);
         linphone_core_enable_video_capture(core_, FALSE);
         linphone_core_enable_video_display(core_, FALSE);
         linphone_core_set_user_agent(core_, "Ringlark", "1.0.7");
         // A GRUU contact carries no port; proxies that do not know GRUU then route
         // in-dialog requests such as BYE to port 5060.
         linphone_core_remove_supported_tag(core_, "gruu");
-        linphone_core_set_inc_timeout(core_, LongTimeoutSeconds);
+        linphone_core_set_inc_timeout(core_, RingSeconds);
         linphone_core_set_nortp_timeout(core_, LongTimeoutSeconds);
 
         LinphoneTransports* transports = linphone_factory_create_transports(factory);
@@ -270,6 +518,13 @@ int EngineCore::startCore(int sipPort) {
             return -1;
         }
         applyEncryption();
+        // Only the codecs the dialer names with a priority are offered; until it does, none but
+        // telephone events (RFC 2833 DTMF, which the stack adds to every offer by itself).
+        priorities_.clear();
+        AudioPayloads payloads(core_);
+        for (LinphonePayloadType* payload : payloads.items())
+            linphone_payload_type_enable(
+                payload, strcasecmp(linphone_payload_type_get_mime_type(payload), "telephone-event") == 0);
         return 0;
     }
 }
@@ -280,10 +535,15 @@ EngineCore::~EngineCore() {
 
 int EngineCore::shutdown() {
     std::lock_guard lifecycle(lifecycle_);
-    const int result = run([this] {
-        stopCore();
-        return 0;
-    });
+    // Starting and stopping wait as long as they take: the stop itself is bounded.
+    const int result = onEngineThread(
+        [this] {
+            if (!core_)
+                return -1;
+            stopCore();
+            return 0;
+        },
+        std::nullopt);
     stopThread();
     return result;
 }
@@ -307,7 +567,7 @@ void EngineCore::stopCore() {
         return calls_.empty();
     };
     while (!settled() && std::chrono::steady_clock::now() < deadline) {
-        linphone_core_iterate(core_);
+        iterate();
         std::this_thread::sleep_for(IterateEvery);
     }
     linphone_core_stop(core_);
@@ -315,6 +575,8 @@ void EngineCore::stopCore() {
         linphone_call_unref(call.call);
     calls_.clear();
     accounts_.clear();
+    serverAddresses_.clear();
+    sipSockets_.clear();
     linphone_core_unref(core_);
     core_ = nullptr;
     std::error_code ignored;
@@ -341,7 +603,7 @@ void EngineCore::stopThread() {
 // ---- accounts --------------------------------------------------------------
 
 int EngineCore::registerAccount(const AccountRequest& request) {
-    return run([&] {
+    return run([=, this] {
         LinphoneFactory* factory = linphone_factory_get();
         LinphoneAddress* identity = linphone_factory_create_address(factory, request.accountUri.c_str());
         if (!identity)
@@ -395,6 +657,19 @@ int EngineCore::registerAccount(const AccountRequest& request) {
     });
 }
 
+// Once an account is registered, calls come through its registrar or proxy only.
+// An account counts as registered from its first success until it fails or is
+// removed, refreshes included.
+bool EngineCore::fromOwnServer(LinphoneCall* call) const {
+    if (serverAddresses_.empty())
+        return true;
+    const LinphoneCallParams* remote = linphone_call_get_remote_params(call);
+    const std::string source =
+        sourceOf(remote ? linphone_call_params_get_custom_header(remote, "Via") : nullptr);
+    return std::any_of(serverAddresses_.begin(), serverAddresses_.end(),
+                       [&](const auto& servers) { return servers.second.count(source) > 0; });
+}
+
 bool EngineCore::anyAccountRegistered() const {
     for (const auto& [id, account] : accounts_)
         if (linphone_account_get_state(account) == LinphoneRegistrationOk)
@@ -412,7 +687,15 @@ void EngineCore::onRegistrationChanged(LinphoneCore*, LinphoneAccount* account,
     int code = 0;
     if (state == LinphoneRegistrationOk) {
         code = 200;
+        const LinphoneAccountParams* params = linphone_account_get_params(account);
+        std::set<std::string>& addresses = self.serverAddresses_[id];
+        addresses.clear();
+        addAddressesOf(linphone_account_params_get_server_address(params), addresses);
+        for (const bctbx_list_t* it = linphone_account_params_get_routes_addresses(params); it;
+             it = bctbx_list_next(it))
+            addAddressesOf(static_cast<const LinphoneAddress*>(bctbx_list_get_data(it)), addresses);
     } else if (state == LinphoneRegistrationFailed) {
+        self.serverAddresses_.erase(id);
         const LinphoneErrorInfo* error = linphone_account_get_error_info(account);
         code = error ? linphone_error_info_get_protocol_code(error) : 0;
         // No answer, or nothing listening: the stack makes up a 503 "io error" of its own,
@@ -421,6 +704,8 @@ void EngineCore::onRegistrationChanged(LinphoneCore*, LinphoneAccount* account,
         if (code == 0 || (code == 503 && phrase && strcasecmp(phrase, "io error") == 0))
             code = 408;
     } else {
+        if (state == LinphoneRegistrationCleared)
+            self.serverAddresses_.erase(id);
         return;
     }
     if (auto handler = self.handlers_.regState.load())
@@ -464,7 +749,7 @@ LinphoneProxyConfig* EngineCore::proxyConfigOf(int accountId) {
 }
 
 int EngineCore::makeCall(int accountId, const std::string& destination) {
-    return run([&] {
+    return run([=, this] {
         LinphoneAddress* address = linphone_core_interpret_url(core_, destination.c_str());
         if (!address)
             return -1;
@@ -481,7 +766,7 @@ int EngineCore::makeCall(int accountId, const std::string& destination) {
 }
 
 int EngineCore::answerCall(int callId, int statusCode) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call)
             return -1;
@@ -492,17 +777,21 @@ int EngineCore::answerCall(int callId, int statusCode) {
             linphone_call_params_unref(params);
             return result;
         }
-        LinphoneErrorInfo* error = linphone_factory_create_error_info(linphone_factory_get());
-        linphone_error_info_set(error, "SIP", linphone_error_code_to_reason(statusCode), statusCode, nullptr,
-                                nullptr);
-        const int result = linphone_call_decline_with_error_info(call->call, error);
-        linphone_error_info_unref(error);
-        return result;
+        return decline(call->call, statusCode);
     });
 }
 
+int EngineCore::decline(LinphoneCall* call, int statusCode) {
+    LinphoneErrorInfo* error = linphone_factory_create_error_info(linphone_factory_get());
+    linphone_error_info_set(error, "SIP", linphone_error_code_to_reason(statusCode), statusCode, nullptr,
+                            nullptr);
+    const int result = linphone_call_decline_with_error_info(call, error);
+    linphone_error_info_unref(error);
+    return result;
+}
+
 int EngineCore::releaseCall(int callId) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call)
             return -1;
@@ -514,21 +803,21 @@ int EngineCore::releaseCall(int callId) {
 }
 
 int EngineCore::holdCall(int callId) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         return call ? linphone_call_pause(call->call) : -1;
     });
 }
 
 int EngineCore::retrieveCall(int callId) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         return call ? linphone_call_resume(call->call) : -1;
     });
 }
 
 int EngineCore::transferCall(int callId, const std::string& destination) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call)
             return -1;
@@ -542,7 +831,7 @@ int EngineCore::transferCall(int callId, const std::string& destination) {
 }
 
 int EngineCore::conference(int callId) {
-    return run([&] {
+    return run([=, this] {
         if (!find(callId))
             return -1;
         // The stack crashes when a conference call ends without a registered account.
@@ -571,7 +860,7 @@ int EngineCore::conference(int callId) {
 }
 
 int EngineCore::dialDtmf(int callId, const std::string& digits, int mode) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call || digits.empty())
             return -1;
@@ -584,7 +873,7 @@ int EngineCore::dialDtmf(int callId, const std::string& digits, int mode) {
 }
 
 int EngineCore::startRecording(int callId, const std::string& path) {
-    return run([&] {
+    return run([=, this] {
         Call* call = find(callId);
         if (!call || path.empty())
             return -1;
@@ -598,7 +887,7 @@ int EngineCore::startRecording(int callId, const std::string& path) {
 }
 
 int EngineCore::stopRecording() {
-    return run([&] {
+    return run([=, this] {
         if (recordingCall_ < 0)
             return -1;
         finishRecording(recordingCall_);
@@ -622,7 +911,7 @@ void EngineCore::finishRecording(int callId) {
 
 void EngineCore::report(int callId, int state) {
     Call* call = find(callId);
-    if (!call || state <= call->lastReported)
+    if (!call || call->refused || state <= call->lastReported)
         return; // each state once, forward only
     call->lastReported = state;
     if (auto handler = handlers_.callState.load())
@@ -639,6 +928,11 @@ void EngineCore::onCallStateChanged(LinphoneCore*, LinphoneCall* linphoneCall, L
         self.report(id, RINGLARK_CALL_CALLING);
         break;
     case LinphoneCallIncomingReceived: {
+        if (!self.fromOwnServer(linphoneCall)) {
+            self.calls_[id].refused = true;
+            decline(linphoneCall, 403);
+            break;
+        }
         self.report(id, RINGLARK_CALL_INCOMING);
         char* remote = linphone_address_as_string(linphone_call_get_remote_address(linphoneCall));
         if (auto handler = self.handlers_.incoming.load())
@@ -689,7 +983,7 @@ int EngineCore::setCodecPriority(const char* name, int priority) {
     auto codec = parseCodec(name);
     if (!codec)
         return -1;
-    return run([&] {
+    return run([=, this] {
         AudioPayloads payloads(core_);
         auto match = std::find_if(payloads.items().begin(), payloads.items().end(),
                                   [&](LinphonePayloadType* payload) { return sameCodec(payload, *codec); });
@@ -715,21 +1009,21 @@ int EngineCore::setCodecPriority(const char* name, int priority) {
 }
 
 int EngineCore::codecCount() {
-    return run([&] { return static_cast<int>(AudioPayloads(core_).items().size()); });
+    return run([=, this] { return static_cast<int>(AudioPayloads(core_).items().size()); });
 }
 
 const char* EngineCore::codecName(int index) {
     // The name is read on the engine thread and kept for the thread that asked.
-    std::string found;
-    const int result = run([&] {
+    auto found = std::make_shared<std::string>();
+    const int result = run([this, index, found] {
         AudioPayloads payloads(core_);
         if (index < 0 || index >= static_cast<int>(payloads.items().size()))
             return -1;
-        found = codecText(payloads.items()[static_cast<std::size_t>(index)]);
+        *found = codecText(payloads.items()[static_cast<std::size_t>(index)]);
         return 0;
     });
     thread_local std::string name;
-    name = found;
+    name = *found;
     return result == 0 ? name.c_str() : nullptr;
 }
 

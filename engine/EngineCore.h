@@ -11,8 +11,10 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace ringlark {
 
@@ -72,14 +74,20 @@ class EngineCore {
         LinphoneCall* call = nullptr;
         int lastReported = 0;
         std::string recordTarget; // where the recording goes when it stops
+        bool refused = false;     // a stranger's call, declined unseen: nothing is reported
     };
 
     EngineCore() = default;
     ~EngineCore(); // a program that ends without shutting the engine down still ends cleanly
     void loop();
-    // Runs `work` on the engine thread and returns its result; -1 when the engine is not running.
-    int run(const std::function<int()>& work);
-    int onEngineThread(const std::function<int()>& work); // also before the stack exists
+    void iterate(); // screens what waits on the SIP socket, then lets the stack run once
+    void screenSipSockets();
+    void findSipSockets();
+    // Runs `work` on the engine thread and returns its result; -1 when the engine is not running
+    // or the engine thread did not get to it in time. `work` must own what it uses.
+    int run(std::function<int()> work);
+    // Also before the stack exists; without a limit only for starting and stopping.
+    int onEngineThread(std::function<int()> work, std::optional<std::chrono::milliseconds> limit);
     int startCore(int sipPort);
     void stopCore();
     void stopThread();
@@ -91,6 +99,8 @@ class EngineCore {
     void finishRecording(int callId);
     void report(int callId, int state);
     bool anyAccountRegistered() const;
+    bool fromOwnServer(LinphoneCall* call) const;
+    static int decline(LinphoneCall* call, int statusCode);
 
     static void onCallStateChanged(LinphoneCore*, LinphoneCall*, LinphoneCallState, const char*);
     static void onRegistrationChanged(LinphoneCore*, LinphoneAccount*, LinphoneRegistrationState,
@@ -110,9 +120,14 @@ class EngineCore {
 
     // Owned by the engine thread.
     LinphoneCore* core_ = nullptr;
-    std::string folder_; // private configuration and database, ends in "/"
+    std::string folder_;          // private configuration and database, ends in "/"
+    std::vector<int> sipSockets_; // the stack's UDP sockets on sipPort_
+    int sipPort_ = 0;
+    int roundsSinceFound_ = 0;
+    std::vector<char> datagram_;
     std::map<int, Call> calls_;
     std::map<int, LinphoneAccount*> accounts_;
+    std::map<int, std::set<std::string>> serverAddresses_; // numeric, of each registered account's servers
     std::map<std::string, int> priorities_;
     int nextCallId_ = 0;
     int nextAccountId_ = 0;

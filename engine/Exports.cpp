@@ -1,49 +1,79 @@
-// The C exports of the engine library, each a thin call into the engine.
+// The C exports of the engine library, each a thin call into the engine. Texts
+// and numbers are checked here against what a real value can be, so that no
+// caller's mistake or hostile provisioning reaches the stack.
 #include "EngineCore.h"
+
+#include <algorithm>
+#include <cstring>
 
 using ringlark::EngineCore;
 
 namespace {
 
+// Longest texts a real value needs, with room to spare.
+constexpr std::size_t MaxCredential = 64; // user names and passwords
+constexpr std::size_t MaxName = 255;      // realms, codec names, DTMF digits
+constexpr std::size_t MaxUri = 512;
+constexpr std::size_t MaxPath = 4096;
+constexpr std::size_t MaxKeyText = 512;
+
 EngineCore& engine() {
     return EngineCore::instance();
 }
-std::string text(const char* value) {
-    return value ? value : "";
+// NULL reads as empty; a text longer than `limit` is no value at all.
+std::optional<std::string> text(const char* value, std::size_t limit) {
+    if (!value)
+        return std::string();
+    if (::strnlen(value, limit + 1) > limit)
+        return std::nullopt;
+    return std::string(value);
+}
+bool isPort(int port) {
+    return port >= 0 && port <= 65535;
+}
+// Durations in seconds: none or negative is the stack's default (0), the rest capped.
+int seconds(int value, int most) {
+    return std::clamp(value, 0, most);
 }
 
 } // namespace
 
 extern "C" {
 
-int dll_init(int, int sipPort) {
-    return engine().init(sipPort);
+int dll_init(int, int sipPort) { // the size has no meaning for the stack
+    return isPort(sipPort) ? engine().init(sipPort) : -1;
 }
 
 int dll_registerAccount(const char* accountUri, const char* registrarUri, const char* realm,
                         const char* userName, const char* password, const char* proxyUri, int isDefault,
                         int reregisterSeconds, int rtpPort, int keepAliveSeconds) {
-    if (!accountUri || !*accountUri)
+    const auto account = text(accountUri, MaxUri), registrar = text(registrarUri, MaxUri),
+               proxy = text(proxyUri, MaxUri), domain = text(realm, MaxName),
+               user = text(userName, MaxCredential), secret = text(password, MaxCredential);
+    if (!account || account->empty() || !registrar || !proxy || !domain || !user || !secret ||
+        !isPort(rtpPort))
         return -1;
     ringlark::AccountRequest request;
-    request.accountUri = accountUri;
-    request.registrarUri = text(registrarUri).empty() ? request.accountUri : text(registrarUri);
-    request.realm = text(realm);
-    request.userName = text(userName);
-    request.password = text(password);
-    request.proxyUri = text(proxyUri);
+    request.accountUri = *account;
+    request.registrarUri = registrar->empty() ? *account : *registrar;
+    request.realm = *domain;
+    request.userName = *user;
+    request.password = *secret;
+    request.proxyUri = *proxy;
     request.isDefault = isDefault;
-    request.reregisterSeconds = reregisterSeconds;
+    request.reregisterSeconds = seconds(reregisterSeconds, 24 * 3600);
     request.rtpPort = rtpPort;
-    request.keepAliveSeconds = keepAliveSeconds;
+    request.keepAliveSeconds = seconds(keepAliveSeconds, 3600);
     return engine().registerAccount(request);
 }
 
 int dll_makeCall(int accountId, const char* destinationUri) {
-    return destinationUri ? engine().makeCall(accountId, destinationUri) : -1;
+    const auto destination = text(destinationUri, MaxUri);
+    return destinationUri && destination ? engine().makeCall(accountId, *destination) : -1;
 }
 int dll_answerCall(int callId, int statusCode) {
-    return engine().answerCall(callId, statusCode);
+    const bool final = statusCode == 200 || (statusCode >= 300 && statusCode <= 699);
+    return final ? engine().answerCall(callId, statusCode) : -1;
 }
 int dll_releaseCall(int callId) {
     return engine().releaseCall(callId);
@@ -55,16 +85,19 @@ int dll_retrieveCall(int callId) {
     return engine().retrieveCall(callId);
 }
 int dll_xferCall(int callId, const char* destinationUri) {
-    return destinationUri ? engine().transferCall(callId, destinationUri) : -1;
+    const auto destination = text(destinationUri, MaxUri);
+    return destinationUri && destination ? engine().transferCall(callId, *destination) : -1;
 }
 int dll_callConference(int callId) {
     return engine().conference(callId);
 }
 int dll_dialDtmf(int callId, const char* digits, int mode) {
-    return engine().dialDtmf(callId, text(digits), mode);
+    const auto tones = text(digits, MaxName);
+    return tones ? engine().dialDtmf(callId, *tones, mode) : -1;
 }
 int dll_callRecording_start(int callId, const char* wavPath) {
-    return engine().startRecording(callId, text(wavPath));
+    const auto path = text(wavPath, MaxPath);
+    return path ? engine().startRecording(callId, *path) : -1;
 }
 int dll_callRecording_stop(void) {
     return engine().stopRecording();
@@ -74,7 +107,8 @@ int dll_shutdown(void) {
 }
 
 int dll_setCodecPriority(const char* codec, int priority) {
-    return engine().setCodecPriority(codec, priority);
+    const auto name = text(codec, MaxName);
+    return name ? engine().setCodecPriority(name->c_str(), std::clamp(priority, 0, 255)) : -1;
 }
 int dll_getNumOfCodecs(void) {
     return engine().codecCount();
@@ -98,16 +132,20 @@ int dll_setRTPEncryptionConfiguration(int enable, int key2, int key1, int mediaE
     });
 }
 int dll_setSIPEncryptionConfiguration2(int enable, const char* keyText) {
-    return engine().updateEncryption([&](ringlark::Encryption& e) {
+    const auto key = text(keyText, MaxKeyText);
+    return key ? engine().updateEncryption([&](ringlark::Encryption& e) {
         e.sipEnabled = enable != 0;
-        e.sipKeyText = text(keyText);
-    });
+        e.sipKeyText = *key;
+    })
+               : -1;
 }
 int dll_setRTPEncryptionConfiguration2(int enable, const char* keyText) {
-    return engine().updateEncryption([&](ringlark::Encryption& e) {
+    const auto key = text(keyText, MaxKeyText);
+    return key ? engine().updateEncryption([&](ringlark::Encryption& e) {
         e.mediaEnabled = enable != 0;
-        e.mediaKeyText = text(keyText);
-    });
+        e.mediaKeyText = *key;
+    })
+               : -1;
 }
 int dll_new_setSIPEncryptionConfiguration(int enable, int key2, int key1, int key3) {
     return engine().updateEncryption([&](ringlark::Encryption& e) {

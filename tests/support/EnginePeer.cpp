@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
     });
     if (engine.init(0, std::stoi(argv[2])) != 0)
         return 1;
+    for (const char* codec : {"PCMU/8000/1", "PCMA/8000/1"})
+        engine.setCodecPriority(codec, 255);
     const std::string aor = std::string("sip:") + argv[3] + "@127.0.0.1:" + argv[5];
     engine.registerAccount(aor, aor, "*", argv[3], argv[4], nullptr, 1, 300, 0, 0);
     while (!stop) {

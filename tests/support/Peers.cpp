@@ -118,10 +118,18 @@ Sipp::Sipp(const std::filesystem::path& folder, const std::filesystem::path& sce
            std::vector<std::string> extra)
     : port_(port),
       log_(std::filesystem::temp_directory_path() / ("ringlark-sipp-" + std::to_string(port) + ".log")),
-      process_(sippArguments(folder, scenario, port, log_, std::move(extra)),
-               std::filesystem::temp_directory_path() / ("ringlark-sipp-" + std::to_string(port) + ".out")) {
+      output_(std::filesystem::temp_directory_path() / ("ringlark-sipp-" + std::to_string(port) + ".out")),
+      process_(sippArguments(folder, scenario, port, log_, std::move(extra)), output_) {
     // sipp needs a moment to open its socket.
     std::this_thread::sleep_for(300ms);
+}
+
+Sipp::~Sipp() {
+    process_.terminate();
+    process_.wait(5s);
+    std::error_code ignored;
+    std::filesystem::remove(log_, ignored);
+    std::filesystem::remove(output_, ignored);
 }
 
 std::string Sipp::messages() const {
@@ -159,6 +167,11 @@ std::string EventLog::waitForPrefix(const std::string& prefix, std::chrono::mill
 std::vector<std::string> EventLog::all() {
     std::lock_guard lock(mutex_);
     return events_;
+}
+
+void EventLog::clear() {
+    std::lock_guard lock(mutex_);
+    events_.clear();
 }
 
 std::string readText(const std::filesystem::path& path) {

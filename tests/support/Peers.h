@@ -35,19 +35,23 @@ class Process {
     int status_ = -1;
 };
 
-// sipp running one call of a scenario on its own ports, tracing every message.
+// sipp running one call of a scenario on its own ports, tracing every message
+// into the temporary folder; stopped, and its files removed, when it goes out of scope.
 class Sipp {
   public:
     // `scenario`: a file under `folder` (or an absolute path), or "uas" for sipp's built-in answering side.
     Sipp(const std::filesystem::path& folder, const std::filesystem::path& scenario, int port,
          std::vector<std::string> extra = {});
+    ~Sipp();
+    Sipp(const Sipp&) = delete;
+    Sipp& operator=(const Sipp&) = delete;
     int wait(std::chrono::milliseconds limit) { return process_.wait(limit); }
     std::string messages() const;
     int port() const { return port_; }
 
   private:
     int port_;
-    std::filesystem::path log_;
+    std::filesystem::path log_, output_;
     Process process_;
 };
 
@@ -59,6 +63,7 @@ class EventLog {
     // The first event that starts with `prefix`, waited for.
     std::string waitForPrefix(const std::string& prefix, std::chrono::milliseconds limit);
     std::vector<std::string> all();
+    void clear();
 
   private:
     std::mutex mutex_;
