@@ -31,6 +31,9 @@ namespace ringlark {
 namespace {
 
 constexpr auto IterateEvery = std::chrono::milliseconds(20);
+// With no call up and no registration under way the stack needs no short period:
+// what it waits for then (an incoming call, a refresh) is late by this at most.
+constexpr auto IdlePeriod = std::chrono::milliseconds(100);
 // How long an export waits for the engine thread, which the stack or a dialer's
 // callback may keep busy, before it gives up with -1.
 constexpr auto AnswerWithin = std::chrono::milliseconds(5000);
@@ -301,7 +304,8 @@ void EngineCore::loop() {
         std::deque<std::function<void()>> batch;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait_for(lock, IterateEvery, [this] { return !tasks_.empty() || quit_; });
+            wake_.wait_for(lock, busy() ? IterateEvery : IdlePeriod,
+                           [this] { return !tasks_.empty() || quit_; });
             batch.swap(tasks_);
             if (quit_ && batch.empty())
                 break;
@@ -311,6 +315,16 @@ void EngineCore::loop() {
         if (core_)
             iterate();
     }
+}
+
+bool EngineCore::busy() const {
+    if (!core_)
+        return true;
+    if (linphone_core_get_calls_nb(core_) > 0)
+        return true;
+    return std::any_of(accounts_.begin(), accounts_.end(), [](const auto& entry) {
+        return linphone_account_get_state(entry.second) == LinphoneRegistrationProgress;
+    });
 }
 
 void EngineCore::iterate() {

@@ -81,6 +81,8 @@ class EngineCore {
     ~EngineCore(); // a program that ends without shutting the engine down still ends cleanly
     void loop();
     void iterate(); // screens what waits on the SIP socket, then lets the stack run once
+    // A call is up or a registration is under way: the stack is iterated often.
+    bool busy() const;
     void screenSipSockets();
     void findSipSockets();
     // Runs `work` on the engine thread and returns its result; -1 when the engine is not running
