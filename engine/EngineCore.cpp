@@ -510,6 +510,9 @@ int EngineCore::startCore(int sipPort) {
         linphone_core_remove_supported_tag(core_, "gruu");
         linphone_core_set_inc_timeout(core_, RingSeconds);
         linphone_core_set_nortp_timeout(core_, LongTimeoutSeconds);
+        // Four lines: a call may be placed or taken while another rings or is up. Which
+        // call has the sound is the dialer's affair; it holds the lines it leaves.
+        linphone_core_set_media_resource_mode(core_, LinphoneSharedMediaResources);
 
         LinphoneTransports* transports = linphone_factory_create_transports(factory);
         linphone_transports_set_udp_port(transports, sipPort > 0 ? sipPort : LC_SIP_TRANSPORT_RANDOM);

@@ -287,6 +287,31 @@ TEST_F(EnginePeers, IncomingCallAnsweredWithDtmfBothWays) {
     EXPECT_EQ(statesOf(events.all(), id), (std::vector<int>{2, 4, 5, 6}));
 }
 
+// Two lines at once: a call placed while another one rings, and a second
+// incoming call while one is up.
+TEST_F(EnginePeers, ASecondCallWhileOneRingsOrIsUp) {
+    Sipp caller(Scenarios, "uac-answered.xml", freeUdpPort(),
+                {"-s", "ringlark", "127.0.0.1:" + std::to_string(sipPort)});
+    const std::string incoming = events.waitForPrefix("incoming ", 10s);
+    ASSERT_FALSE(incoming.empty()) << testing::PrintToString(events.all());
+    const int ringing = idIn(incoming);
+
+    Sipp peer(Scenarios, "uas", freeUdpPort());
+    const int placed = engine.makeCall(-1, uriAt(peer.port()));
+    ASSERT_GE(placed, 0) << "placed while the first call rings";
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(placed) + " 5", 10s))
+        << testing::PrintToString(events.all());
+
+    // The ringing call is answered while the placed one is up.
+    EXPECT_EQ(engine.answerCall(ringing, 200), 0);
+    EXPECT_TRUE(events.waitFor("call " + std::to_string(ringing) + " 5", 10s))
+        << testing::PrintToString(events.all());
+    EXPECT_EQ(engine.releaseCall(ringing), 0);
+    EXPECT_EQ(engine.releaseCall(placed), 0);
+    EXPECT_EQ(caller.wait(15s), 0) << caller.messages();
+    EXPECT_EQ(peer.wait(15s), 0) << peer.messages();
+}
+
 TEST_F(EnginePeers, HoldAndRetrieveAreReInvites) {
     Sipp peer(Scenarios, "uas-hold.xml", freeUdpPort());
     const int id = establishedCallTo(peer);
