@@ -10,6 +10,8 @@ std::u16string spaces(int count) {
     return std::u16string(static_cast<std::size_t>(count), u' ');
 }
 
+constexpr int NoImage = -1; // contacts are listed by name alone
+
 constexpr std::u16string_view NothingSelected = u"No Item Selected, First Select an Item";
 
 } // namespace
@@ -40,7 +42,7 @@ std::u16string CContact::SearchText(const ContactRecord& c) {
 }
 
 int CContact::insertItem(const ContactRecord& contact, bool searchText) {
-    const int item = view().treeInsert(ContactsTree, 0, contact.name(), 0, TreeInsert::Sorted);
+    const int item = view().treeInsert(ContactsTree, 0, contact.name(), NoImage, TreeInsert::Sorted);
     view().treeSetTooltip(ContactsTree, item, searchText ? SearchText(contact) : LoadText(contact));
     return item;
 }
@@ -109,7 +111,7 @@ void CContact::file(const ContactRecord& entered, int selected) {
     int item = selected;
     if (entered.name() != oldName) {
         v.treeRemove(ContactsTree, selected);
-        item = v.treeInsert(ContactsTree, 0, entered.name(), 0, TreeInsert::Sorted);
+        item = v.treeInsert(ContactsTree, 0, entered.name(), NoImage, TreeInsert::Sorted);
     }
     v.treeSetTooltip(ContactsTree, item, LoadText(entered));
     store.UpdateContact(oldName, entered);

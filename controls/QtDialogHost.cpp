@@ -39,7 +39,7 @@ std::u16string u16s(const QString& text) {
     return text.toStdU16String();
 }
 
-// Tree images: 0 a folder, 1 a call nobody answered, 2 an answered call.
+// Tree images: 0 a folder, 1 a call nobody answered, 2 an answered call; others none.
 QIcon treeImage(int image) {
     static QIcon images[3];
     if (image < 0 || image > 2)
@@ -183,6 +183,7 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
     case K::Tree: {
         auto* tree = new QTreeWidget(this);
         tree->setHeaderHidden(true);
+        tree->setRootIsDecorated(false); // until an item gets children
         tree->setIconSize(QSize(16, 14));
         tree->setExpandsOnDoubleClick(false);
         connect(tree, &QTreeWidget::itemDoubleClicked, this, [this, id] { logic_.onTreeActivated(id); });
@@ -509,6 +510,8 @@ int QtDialogHost::treeInsert(int id, int parent, std::u16string_view label, int 
     QTreeWidgetItem* under = parent ? treeItems_.value(parent) : t->invisibleRootItem();
     if (!under)
         return 0;
+    if (parent)
+        t->setRootIsDecorated(true);
     const QString text = qs(label);
     int at = under->childCount();
     if (where == TreeInsert::First)

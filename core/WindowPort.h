@@ -83,7 +83,7 @@ class WindowPort {
 
     // Tree controls. Items are handles the view hands out; 0 is no item, and
     // as a parent the top level. Each item has a label, an image index and a
-    // tooltip shown while the pointer rests on it.
+    // tooltip shown while the pointer rests on it; an image below 0 is none.
     virtual void treeClear(int id) = 0;
     virtual int treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) = 0;
     virtual void treeRemove(int id, int item) = 0;
