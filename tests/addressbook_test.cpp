@@ -816,3 +816,14 @@ TEST_F(Panels, ACallEndingOnTheCurrentLineIsLogged) {
     EXPECT_EQ(get(CallLogFileName), calls().log.write());
     EXPECT_EQ(get(CallLogFileName)[8], 1);
 }
+
+TEST_F(Panels, TheCallLogIsWrittenEvenWhenTheContactsCannotBe) {
+    open();
+    add(u"Ann", u"1");
+    main->AddRecentCall(u"2001", u"", u'M');
+    std::filesystem::create_directory(files.path(ContactFileName)); // nothing can replace a folder
+    EXPECT_FALSE(contacts().SaveContacts());
+    ASSERT_TRUE(main->ExitSequence());
+    EXPECT_EQ(get(CallLogFileName), calls().log.write());
+    EXPECT_EQ(calls().log.missed.size(), 1);
+}
