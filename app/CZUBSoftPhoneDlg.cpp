@@ -207,6 +207,9 @@ void CZUBSoftPhoneDlg::ResetLineTable() {
 
 void CZUBSoftPhoneDlg::onCommand(int id) {
     auto& v = view();
+    // Dialing on the keypad puts the side panels away.
+    if (id >= Key1 && id <= KeyPound)
+        CloseSidePanels();
     switch (id) {
     case Settings:
         if (!lineTable.current().busy())

@@ -827,3 +827,14 @@ TEST_F(Panels, TheCallLogIsWrittenEvenWhenTheContactsCannotBe) {
     EXPECT_EQ(get(CallLogFileName), calls().log.write());
     EXPECT_EQ(calls().log.missed.size(), 1);
 }
+
+TEST_F(Panels, TheKeypadPutsThePanelsAway) {
+    open();
+    main->onCommand(Contacts);
+    main->onCommand(RecentCalls);
+    ASSERT_TRUE(contactsView().shown && callsView().shown);
+    main->onCommand(Key1 + 4);
+    EXPECT_FALSE(contactsView().shown);
+    EXPECT_FALSE(callsView().shown);
+    EXPECT_EQ(view.textOf(NumberLabel), u"5");
+}
