@@ -75,7 +75,7 @@ void CCall::AddRecentCall(const std::u16string& number, const std::u16string& du
 
     // Received and missed calls get their folder when the tree has none, so
     // they are seen whatever the tree was built from.
-    const int parent = treeReady_ ? folder(folderName(kind), true) : 0;
+    const int parent = treeReady_ && attached() ? folder(folderName(kind), true) : 0;
     if (parent && !adjust) {
         const int image =
             kind == u'R' || (kind == u'D' && !duration.empty()) ? AnsweredImage : UnansweredImage;

@@ -838,3 +838,11 @@ TEST_F(Panels, TheKeypadPutsThePanelsAway) {
     EXPECT_FALSE(callsView().shown);
     EXPECT_EQ(view.textOf(NumberLabel), u"5");
 }
+
+TEST_F(Panels, CallsAreKeptWhenThePanelHasNoWindow) {
+    open();
+    platform.ui.destroyModeless(calls());
+    main->AddRecentCall(u"2001", u"", u'M');
+    EXPECT_EQ(calls().log.missed.size(), 1);
+    main->BuildRecentCallsTree();
+}
