@@ -69,7 +69,8 @@ constexpr int LabelsEmptiedAtStart[] = {StatusLabel,     NumberLabel, DurationLa
 CZUBSoftPhoneDlg::CZUBSoftPhoneDlg(MainWindowServices services)
     : services_(services),
       callControl_(*this, {services.engine, services.sound, services.clock, services.network}),
-      options_(std::make_unique<COptions>(services.files)) {}
+      options_(std::make_unique<COptions>(services.files)), calls_(*this, services.files, services.clock),
+      contacts_(*this, services.ui, services.files) {}
 
 CZUBSoftPhoneDlg::~CZUBSoftPhoneDlg() {
     // The engine's handlers point at this window.
@@ -212,6 +213,9 @@ void CZUBSoftPhoneDlg::ResetLineTable() {
 
 void CZUBSoftPhoneDlg::onCommand(int id) {
     auto& v = view();
+    // Dialing on the keypad puts the side panels away.
+    if (id >= Key1 && id <= KeyPound)
+        CloseSidePanels();
     switch (id) {
     case Settings:
         if (!lineTable.current().busy())
@@ -235,10 +239,10 @@ void CZUBSoftPhoneDlg::onCommand(int id) {
         v.setFocus(NumberEdit);
         break;
     case ShowCallsArrow:
-        showPanel(calls_);
+        showPanel(calls_, ShowCallsArrow, false);
         break;
     case ShowContactsArrow:
-        showPanel(contacts_);
+        showPanel(contacts_, ShowContactsArrow, false);
         break;
     case RecentCalls:
     case Contacts:
@@ -246,9 +250,9 @@ void CZUBSoftPhoneDlg::onCommand(int id) {
         if (!registered) {
             guardedBox(u"You are not Registered");
         } else if (id == RecentCalls) {
-            showPanel(calls_);
+            showPanel(calls_, ShowCallsArrow, true);
         } else if (id == Contacts) {
-            showPanel(contacts_);
+            showPanel(contacts_, ShowContactsArrow, true);
         } else {
             services_.shell.open(
                 toUtf8(CallRecordsAddress(fromUtf8(services_.operatorConfig.myAccountUrl), userName)));
@@ -270,8 +274,29 @@ void CZUBSoftPhoneDlg::onTimer(int timerId) {
     callControl_.onTimer(timerId);
 }
 
-void CZUBSoftPhoneDlg::showPanel(SidePanel& panel) {
+constexpr int PanelWidth = 247;
+
+void CZUBSoftPhoneDlg::showPanel(SidePanel& panel, int reopenButton, bool dock) {
+    // Recent calls dock at the left edge, contacts at the right; the arrow
+    // buttons bring a panel back where it was left.
+    if (dock && panel.attached()) {
+        const auto here = view().windowRect();
+        panel.moveTo(reopenButton == ShowCallsArrow ? here.x - PanelWidth : here.x + here.width, here.y);
+    }
     panel.show();
+    view().setVisible(reopenButton, false);
+    if (reopenButton == ShowContactsArrow)
+        view().setFocus(NumberEdit);
+}
+
+void CZUBSoftPhoneDlg::dialNumber(std::u16string number) {
+    callControl_.showNumber(std::move(number));
+    callControl_.Call();
+}
+
+void CZUBSoftPhoneDlg::RecordFinishedCall(int line) {
+    if (line >= 0 && line < LineCount)
+        calls_.RecordFinishedCall(lineTable.lines[std::size_t(line)]);
 }
 
 void CZUBSoftPhoneDlg::showSettingsMenu() {
@@ -400,6 +425,8 @@ bool CZUBSoftPhoneDlg::ExitSequence() {
     auto& files = services_.files;
     if (!files.ensureFolder())
         return false;
+    // The call log is written even when the contacts could not be: one
+    // failed file is no reason to lose the other.
     contacts_.SaveContacts();
     if (!files.ensureFolder())
         return false;

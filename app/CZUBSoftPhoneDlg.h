@@ -1,5 +1,6 @@
 #pragma once
 
+#include "addressbook/AddressBookOwner.h"
 #include "addressbook/CCall.h"
 #include "addressbook/CContact.h"
 #include "core/DialogLogic.h"
@@ -21,7 +22,7 @@
 
 // The main window: the hub of every command, timer and engine event. It owns
 // the line table, the settings object and the side panels.
-class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindow {
+class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindow, public AddressBookOwner {
   public:
     explicit CZUBSoftPhoneDlg(MainWindowServices services);
     ~CZUBSoftPhoneDlg() override;
@@ -105,9 +106,20 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindo
     void OnCallIncoming(int callId, const std::u16string& remoteUri) {
         callControl_.OnCallIncoming(callId, remoteUri);
     }
-    // Filled in by the recent-calls work.
-    void BuildRecentCallsTree() override {}
-    void RecordFinishedCall(int /*line*/) override {}
+    void BuildRecentCallsTree() override { calls_.BuildRecentCallsTree(); }
+    void RecordFinishedCall(int line) override;
+    // A finished call of `kind` ('D', 'R', 'M'); "adjust" re-trims that list.
+    void AddRecentCall(const std::u16string& number, const std::u16string& duration, char16_t kind) {
+        calls_.AddRecentCall(number, duration, kind);
+    }
+
+    // AddressBookOwner
+    bool currentLineBusy() const override { return lineTable.current().busy(); }
+    void showNumber(std::u16string text) override { callControl_.showNumber(std::move(text)); }
+    void dialNumber(std::u16string number) override;
+    void panelClosed(int reopenButton) override { view().setVisible(reopenButton, true); }
+    const ServerCallRecords& serverCallRecords() const override { return serverCalls; }
+    std::u16string callsPerListText() const override { return callsPerList; }
 
     // CallWindow
     WindowPort& callView() override { return view(); }
@@ -127,7 +139,7 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindo
     void runMenuCommand(int command);
     void accountLogin();
     void showAbout();
-    void showPanel(SidePanel& panel);
+    void showPanel(SidePanel& panel, int reopenButton, bool dock);
     // Shows a message with the side panels closed and the guard raised.
     MessageResult guardedBox(std::u16string_view text, std::u16string_view title = u"Ringlark",
                              MessageButtons buttons = MessageButtons::Ok);

@@ -12,12 +12,14 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
 #include <QStyle>
@@ -35,6 +37,31 @@ QString qs(std::u16string_view text) {
 
 std::u16string u16s(const QString& text) {
     return text.toStdU16String();
+}
+
+// Tree images: 0 a folder, 1 a call nobody answered, 2 an answered call; others none.
+QIcon treeImage(int image) {
+    static QIcon images[3];
+    if (image < 0 || image > 2)
+        return {};
+    if (images[image].isNull()) {
+        QPixmap pixmap(16, 14);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (image == 0) {
+            painter.setBrush(QColor(230, 190, 90));
+            painter.setPen(QColor(150, 110, 30));
+            painter.drawRect(1, 3, 13, 9);
+            painter.drawRect(1, 1, 6, 2);
+        } else {
+            painter.setBrush(image == 1 ? QColor(200, 60, 60) : QColor(60, 160, 80));
+            painter.setPen(Qt::NoPen);
+            painter.drawEllipse(3, 2, 10, 10);
+        }
+        images[image] = QIcon(pixmap);
+    }
+    return images[image];
 }
 
 KeyPress translate(const QKeyEvent* event) {
@@ -143,6 +170,7 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
         auto* edit = new QLineEdit(text, this);
         if (control.kind == K::PasswordEdit)
             edit->setEchoMode(QLineEdit::Password);
+        connect(edit, &QLineEdit::textEdited, this, [this, id] { logic_.onEditChanged(id); });
         return edit;
     }
     case K::Slider: {
@@ -152,8 +180,25 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
                 [this, id, slider] { logic_.onSliderMoved(id, slider->value()); });
         return slider;
     }
-    case K::Tree:
-        return new QTreeWidget(this);
+    case K::Tree: {
+        auto* tree = new QTreeWidget(this);
+        tree->setHeaderHidden(true);
+        tree->setRootIsDecorated(false); // until an item gets children
+        tree->setIconSize(QSize(16, 14));
+        tree->setExpandsOnDoubleClick(false);
+        connect(tree, &QTreeWidget::itemDoubleClicked, this, [this, id] { logic_.onTreeActivated(id); });
+        return tree;
+    }
+    case K::Radio: {
+        auto* radio = new QRadioButton(text, this);
+        connect(radio, &QRadioButton::clicked, this, [this, id] { logic_.onCommand(id); });
+        return radio;
+    }
+    case K::Group: {
+        auto* group = new QGroupBox(text, this);
+        group->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return group;
+    }
     case K::Picture: {
         auto* picture = new QLabel(this);
         picture->setTextFormat(Qt::PlainText);
@@ -296,8 +341,11 @@ int QtDialogHost::popupMenu(int menuId, int x, int y) {
     for (const auto& item : menuTemplate->items) {
         if (item.command == 0)
             menu.addSeparator();
-        else
-            menu.addAction(qs(item.text))->setData(item.command);
+        else {
+            QAction* action = menu.addAction(qs(item.text));
+            action->setData(item.command);
+            action->setEnabled(!greyedCommands_.value(menuId).contains(item.command));
+        }
     }
     QAction* chosen = menu.exec(QPoint(x, y));
     return chosen ? chosen->data().toInt() : 0;
@@ -431,6 +479,120 @@ void QtDialogHost::addTrayIcon(int, std::u16string_view tip) {
         }
     });
     tray_->show();
+}
+
+QTreeWidget* QtDialogHost::tree(int id) const {
+    return qobject_cast<QTreeWidget*>(control(id));
+}
+
+int QtDialogHost::handleOf(const QTreeWidgetItem* item) const {
+    return item ? item->data(0, Qt::UserRole).toInt() : 0;
+}
+
+void QtDialogHost::forgetItems(QTreeWidgetItem* item) {
+    for (int i = 0; i < item->childCount(); ++i)
+        forgetItems(item->child(i));
+    treeItems_.remove(handleOf(item));
+}
+
+void QtDialogHost::treeClear(int id) {
+    if (auto* t = tree(id)) {
+        for (int i = 0; i < t->topLevelItemCount(); ++i)
+            forgetItems(t->topLevelItem(i));
+        t->clear();
+    }
+}
+
+int QtDialogHost::treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) {
+    auto* t = tree(id);
+    if (!t)
+        return 0;
+    QTreeWidgetItem* under = parent ? treeItems_.value(parent) : t->invisibleRootItem();
+    if (!under)
+        return 0;
+    if (parent)
+        t->setRootIsDecorated(true);
+    const QString text = qs(label);
+    int at = under->childCount();
+    if (where == TreeInsert::First)
+        at = 0;
+    else if (where == TreeInsert::Sorted)
+        for (int i = 0; i < under->childCount(); ++i)
+            if (QString::compare(under->child(i)->text(0), text, Qt::CaseInsensitive) > 0) {
+                at = i;
+                break;
+            }
+    auto* item = new QTreeWidgetItem(QStringList{text});
+    item->setIcon(0, treeImage(image));
+    const int handle = nextTreeItem_++;
+    item->setData(0, Qt::UserRole, handle);
+    under->insertChild(at, item);
+    treeItems_.insert(handle, item);
+    return handle;
+}
+
+void QtDialogHost::treeRemove(int /*id*/, int item) {
+    if (QTreeWidgetItem* found = treeItems_.value(item)) {
+        forgetItems(found);
+        delete found;
+    }
+}
+
+void QtDialogHost::treeSetTooltip(int /*id*/, int item, std::u16string_view tip) {
+    // Detail texts line up with spaces and line feeds: keep every one of them.
+    if (QTreeWidgetItem* found = treeItems_.value(item))
+        found->setToolTip(0, Qt::convertFromPlainText(qs(tip), Qt::WhiteSpacePre));
+}
+
+std::u16string QtDialogHost::treeLabel(int /*id*/, int item) const {
+    const QTreeWidgetItem* found = treeItems_.value(item);
+    return found ? u16s(found->text(0)) : std::u16string();
+}
+
+std::vector<int> QtDialogHost::treeChildren(int id, int parent) const {
+    std::vector<int> children;
+    auto* t = tree(id);
+    const QTreeWidgetItem* under = !t ? nullptr : parent ? treeItems_.value(parent) : t->invisibleRootItem();
+    if (under)
+        for (int i = 0; i < under->childCount(); ++i)
+            children.push_back(handleOf(under->child(i)));
+    return children;
+}
+
+int QtDialogHost::treeParent(int /*id*/, int item) const {
+    const QTreeWidgetItem* found = treeItems_.value(item);
+    return found ? handleOf(found->parent()) : 0;
+}
+
+void QtDialogHost::treeSelect(int id, int item) {
+    auto* t = tree(id);
+    if (!t)
+        return;
+    t->clearSelection();
+    QTreeWidgetItem* found = treeItems_.value(item);
+    t->setCurrentItem(found);
+    if (found)
+        found->setSelected(true);
+}
+
+int QtDialogHost::treeSelected(int id) const {
+    auto* t = tree(id);
+    if (!t)
+        return 0;
+    const auto selected = t->selectedItems();
+    return selected.isEmpty() ? 0 : handleOf(selected.first());
+}
+
+void QtDialogHost::treeExpand(int /*id*/, int item) {
+    if (QTreeWidgetItem* found = treeItems_.value(item))
+        found->setExpanded(true);
+}
+
+void QtDialogHost::setMenuItemGreyed(int menuId, int command, bool greyed) {
+    if (greyed)
+        greyedCommands_[menuId].insert(command);
+    else
+        greyedCommands_[menuId].remove(command);
 }
 
 void QtDialogHost::removeTrayIcon() {

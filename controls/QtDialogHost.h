@@ -6,10 +6,13 @@
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 
 class QEventLoop;
 class QSystemTrayIcon;
 class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 // A window built from its dialog template. It shows what the logic sets and
 // forwards clicks, keys, timer ticks and tray clicks to it by control id.
@@ -68,6 +71,19 @@ class QtDialogHost : public QDialog, public WindowPort {
     void setIcon(int iconId) override;
     void addSystemMenuItem(int command, std::u16string_view text) override;
     void addContextCommand(std::u16string_view submenu, int id) override;
+    void treeClear(int id) override;
+    int treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) override;
+    void treeRemove(int id, int item) override;
+    void treeSetTooltip(int id, int item, std::u16string_view tip) override;
+    std::u16string treeLabel(int id, int item) const override;
+    std::vector<int> treeChildren(int id, int parent) const override;
+    int treeParent(int id, int item) const override;
+    void treeSelect(int id, int item) override;
+    int treeSelected(int id) const override;
+    void treeExpand(int id, int item) override;
+    void setMenuItemGreyed(int menuId, int command, bool greyed) override;
+    // The tree item behind a handle, for tests that click it.
+    QTreeWidgetItem* treeItem(int item) const { return treeItems_.value(item); }
     void addTrayIcon(int iconId, std::u16string_view tip) override;
     void removeTrayIcon() override;
 
@@ -95,6 +111,13 @@ class QtDialogHost : public QDialog, public WindowPort {
     QHash<int, QTimer*> timers_;
     QList<QPair<int, QString>> systemMenu_;
     QList<QPair<QString, int>> contextCommands_; // submenu, control id
+    QTreeWidget* tree(int id) const;
+    int handleOf(const QTreeWidgetItem* item) const;
+    void forgetItems(QTreeWidgetItem* item);
+
+    QHash<int, QTreeWidgetItem*> treeItems_; // by handle
+    int nextTreeItem_ = 1;
+    QHash<int, QSet<int>> greyedCommands_; // by menu id
     QPixmap skin_;
     QSystemTrayIcon* tray_ = nullptr;
     QEventLoop* loop_ = nullptr; // the modal run, while it lasts

@@ -14,6 +14,10 @@ class SidePanel : public DialogLogic {
         if (attached())
             view().showWindow(false);
     }
+    void moveTo(int x, int y) {
+        if (attached())
+            view().moveWindow(x, y);
+    }
     bool isShown() const { return attached() && view().isWindowShown(); }
     void onCloseRequest() override { hide(); }
     void onSessionEnd() override { hide(); }

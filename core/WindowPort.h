@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What a window's logic may ask of its view. Controls are addressed by their
 // resource id; the view owns every widget and reports back by id.
@@ -20,6 +21,9 @@ struct KeyPress {
 
 // How the tray icon was clicked.
 enum class TrayClick { LeftDown, LeftDoubleClick, RightUp };
+
+// Where a new tree item goes among its siblings.
+enum class TreeInsert { First, Last, Sorted };
 
 struct WindowRect {
     int x = 0, y = 0, width = 0, height = 0;
@@ -76,6 +80,22 @@ class WindowPort {
     // An entry of the window's context menu under `submenu` that runs control `id`'s command. Its
     // label is the control's text and its check mark the control's down state, read as it opens.
     virtual void addContextCommand(std::u16string_view submenu, int id) = 0;
+
+    // Tree controls. Items are handles the view hands out; 0 is no item, and
+    // as a parent the top level. Each item has a label, an image index and a
+    // tooltip shown while the pointer rests on it; an image below 0 is none.
+    virtual void treeClear(int id) = 0;
+    virtual int treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) = 0;
+    virtual void treeRemove(int id, int item) = 0;
+    virtual void treeSetTooltip(int id, int item, std::u16string_view tip) = 0;
+    virtual std::u16string treeLabel(int id, int item) const = 0;
+    virtual std::vector<int> treeChildren(int id, int parent) const = 0; // in the order shown
+    virtual int treeParent(int id, int item) const = 0;
+    virtual void treeSelect(int id, int item) = 0; // 0 clears the selection
+    virtual int treeSelected(int id) const = 0;
+    virtual void treeExpand(int id, int item) = 0;
+    // Menu commands shown greyed from now on when `greyed`.
+    virtual void setMenuItemGreyed(int menuId, int command, bool greyed) = 0;
 
     // The notification-area icon that belongs to this window.
     virtual void addTrayIcon(int iconId, std::u16string_view tip) = 0;

@@ -107,12 +107,69 @@ constexpr std::array loginControls{
 
 constexpr std::array<ControlTemplate, 0> noControls{};
 
+// The side panels. Captions without a control of their own have negative ids.
+constexpr std::array recentCallsControls{
+    ControlTemplate{-1, K::Label, 14, 10, 176, 18, u"Recent Calls", "status"},
+    ControlTemplate{Close, K::Button, 218, 8, 20, 20, u"x", "close"},
+    ControlTemplate{CallsTree, K::Tree, 10, 36, 227, 390, u"", ""},
+    ControlTemplate{CallsMenuButton, K::Button, 10, 436, 100, 30, u"Calls \u25be", "tool"},
+    ControlTemplate{CallsHiddenClose, K::Button, Out, 10, 40, 20, u"", "tool"},
+    ControlTemplate{PanelDetach, K::Button, Out, 40, 40, 20, u"Detach", "tool"},
+    ControlTemplate{PanelReattach, K::Button, Out, 70, 40, 20, u"Reattach", "tool"},
+};
+
+constexpr std::array contactsControls{
+    ControlTemplate{-1, K::Label, 14, 10, 176, 18, u"Contacts", "status"},
+    ControlTemplate{Close, K::Button, 218, 8, 20, 20, u"x", "close"},
+    ControlTemplate{ContactSearchCaption, K::Label, 10, 40, 50, 22, u"Name", ""},
+    ControlTemplate{ContactSearchEdit, K::Edit, 60, 40, 177, 22, u"", ""},
+    ControlTemplate{ContactsTree, K::Tree, 10, 70, 227, 356, u"", ""},
+    ControlTemplate{ContactsMenuButton, K::Button, 10, 436, 100, 30, u"Options \u25be", "tool"},
+    ControlTemplate{ContactsHiddenClose, K::Button, Out, 10, 40, 20, u"", "tool"},
+    ControlTemplate{PanelDetach, K::Button, Out, 40, 40, 20, u"Detach", "tool"},
+    ControlTemplate{PanelReattach, K::Button, Out, 70, 40, 20, u"Reattach", "tool"},
+};
+
+constexpr std::array contactPropertiesControls{
+    ControlTemplate{-1, K::Group, 8, 6, 388, 186, u"Enter Details", ""},
+    ControlTemplate{-2, K::Label, 18, 28, 86, 22, u"Name", ""},
+    ControlTemplate{ContactNameEdit, K::Edit, 106, 28, 282, 22, u"", ""},
+    ControlTemplate{-3, K::Label, 18, 54, 86, 22, u"Nick Name", ""},
+    ControlTemplate{ContactNickNameEdit, K::Edit, 106, 54, 282, 22, u"", ""},
+    ControlTemplate{-4, K::Label, 18, 80, 86, 22, u"Address", ""},
+    ControlTemplate{ContactAddressEdit, K::Edit, 106, 80, 282, 22, u"", ""},
+    ControlTemplate{ContactHomeRadio, K::Radio, 106, 104, 80, 20, u"Home", ""},
+    ControlTemplate{ContactOfficeRadio, K::Radio, 196, 104, 80, 20, u"Office", ""},
+    ControlTemplate{-5, K::Label, 18, 130, 86, 22, u"City", ""},
+    ControlTemplate{ContactCityEdit, K::Edit, 106, 130, 100, 22, u"", ""},
+    ControlTemplate{-6, K::Label, 214, 130, 76, 22, u"State", ""},
+    ControlTemplate{ContactStateEdit, K::Edit, 292, 130, 96, 22, u"", ""},
+    ControlTemplate{-7, K::Label, 18, 158, 86, 22, u"Country", ""},
+    ControlTemplate{ContactCountryEdit, K::Edit, 106, 158, 100, 22, u"", ""},
+    ControlTemplate{-8, K::Label, 214, 158, 76, 22, u"Pin Code", ""},
+    ControlTemplate{ContactPinCodeEdit, K::Edit, 292, 158, 96, 22, u"", ""},
+    ControlTemplate{-9, K::Group, 8, 198, 388, 116, u"Contact Methods", ""},
+    ControlTemplate{-10, K::Label, 18, 220, 70, 22, u"Phone", ""},
+    ControlTemplate{ContactPhoneEdit, K::Edit, 90, 220, 116, 22, u"", ""},
+    ControlTemplate{-11, K::Label, 214, 220, 76, 22, u"Pager", ""},
+    ControlTemplate{ContactPagerEdit, K::Edit, 292, 220, 96, 22, u"", ""},
+    ControlTemplate{-12, K::Label, 18, 248, 70, 22, u"Mobile", ""},
+    ControlTemplate{ContactMobileEdit, K::Edit, 90, 248, 116, 22, u"", ""},
+    ControlTemplate{-13, K::Label, 214, 248, 76, 22, u"Fax", ""},
+    ControlTemplate{ContactFaxEdit, K::Edit, 292, 248, 96, 22, u"", ""},
+    ControlTemplate{-14, K::Label, 18, 276, 70, 22, u"Email", ""},
+    ControlTemplate{ContactEmailEdit, K::Edit, 90, 276, 298, 22, u"", ""},
+    ControlTemplate{ContactOk, K::Button, 224, 324, 80, 28, u"OK", ""},
+    ControlTemplate{ContactCancel, K::Button, 314, 324, 80, 28, u"Cancel", ""},
+};
+
 constexpr std::array dialogs{
     DialogTemplate{DlgAbout, u"About Ringlark", 330, 110, "", aboutControls},
     DialogTemplate{DlgMain, u"Ringlark", 247, 486, "main-skin", mainControls},
     DialogTemplate{DlgLogin, u"Ringlark Login", 300, 260, "login-background", loginControls},
-    DialogTemplate{DlgRecentCalls, u"Recent Calls", 247, 486, "", noControls},
-    DialogTemplate{DlgContacts, u"Contacts", 247, 486, "", noControls},
+    DialogTemplate{DlgRecentCalls, u"Recent Calls", 247, 486, "", recentCallsControls},
+    DialogTemplate{DlgContacts, u"Contacts", 247, 486, "", contactsControls},
+    DialogTemplate{DlgContactProperties, u"Contact", 404, 362, "", contactPropertiesControls},
 };
 
 constexpr std::array mainMenuItems{
@@ -125,7 +182,16 @@ constexpr std::array mainMenuItems{
     MenuItem{CmdExit, u"Exit"},
 };
 
-constexpr std::array menus{MenuTemplate{MenuMain, mainMenuItems}};
+constexpr std::array recentCallsMenuItems{MenuItem{CmdCallBack, u"Call"}};
+
+constexpr std::array contactsMenuItems{
+    MenuItem{CmdAddContact, u"Add New Contact..."}, MenuItem{CmdCallContact, u"Call"},     MenuItem{0, u""},
+    MenuItem{CmdEditContact, u"Edit..."},           MenuItem{CmdDeleteContact, u"Delete"},
+};
+
+constexpr std::array menus{MenuTemplate{MenuMain, mainMenuItems},
+                           MenuTemplate{MenuRecentCalls, recentCallsMenuItems},
+                           MenuTemplate{MenuContacts, contactsMenuItems}};
 
 } // namespace
 

@@ -18,7 +18,9 @@ enum class ControlKind {
     Picture,
     Slider,
     Tree,
-    Web, // placeholder for the web view; it only ever shows a blank page
+    Web,   // placeholder for the web view; it only ever shows a blank page
+    Radio, // radio button; the radios of a window form one group
+    Group, // group box frame with its title
 };
 
 struct ControlTemplate {

@@ -107,6 +107,46 @@ inline constexpr int LoginClose = 1304;
 inline constexpr int LoginStatus = 1305;
 inline constexpr int LoginBusyPicture = 1313;
 
+// Contacts and recent-calls panels (dialogs 186 and 181); both close with
+// Close (1079). Detach and Reattach are hidden and do nothing.
+inline constexpr int DlgContactProperties = 187;
+inline constexpr int MenuRecentCalls = 184;
+inline constexpr int MenuContacts = 185;
+inline constexpr int CmdCallBack = 32781;
+inline constexpr int CmdAddContact = 32782;
+inline constexpr int CmdCallContact = 32783;
+inline constexpr int CmdEditContact = 32784;
+inline constexpr int CmdDeleteContact = 32785;
+inline constexpr int PanelDetach = 1092;
+inline constexpr int PanelReattach = 1128;
+inline constexpr int ContactsHiddenClose = 1093;
+inline constexpr int CallsHiddenClose = 1156;
+inline constexpr int CallsMenuButton = 1165;    // "cmdcalls"
+inline constexpr int ContactsMenuButton = 1166; // "cmdcontacts"
+inline constexpr int CallsTree = 1095;
+inline constexpr int ContactsTree = 1096;
+inline constexpr int ContactSearchCaption = 1121;
+inline constexpr int ContactSearchEdit = 1122;
+inline constexpr int PanelTitle = 1094;
+
+// Contact details window (dialog 187).
+inline constexpr int ContactNameEdit = 1098;
+inline constexpr int ContactNickNameEdit = 1244;
+inline constexpr int ContactAddressEdit = 1099;
+inline constexpr int ContactHomeRadio = 1245;
+inline constexpr int ContactOfficeRadio = 1246;
+inline constexpr int ContactCityEdit = 1100;
+inline constexpr int ContactStateEdit = 1101;
+inline constexpr int ContactCountryEdit = 1102;
+inline constexpr int ContactPinCodeEdit = 1103;
+inline constexpr int ContactPhoneEdit = 1104;
+inline constexpr int ContactPagerEdit = 1105;
+inline constexpr int ContactMobileEdit = 1106;
+inline constexpr int ContactFaxEdit = 1107;
+inline constexpr int ContactEmailEdit = 1108;
+inline constexpr int ContactOk = 1120;
+inline constexpr int ContactCancel = 1034;
+
 // Timers.
 inline constexpr int RingTimer = 3002;
 inline constexpr int LineTimerBase = 4000; // + line index

@@ -310,6 +310,7 @@ void CallControl::disconnected(int callId) {
         showNumber(u"");
         cur.transferText.clear();
         view().setText(RateLabel, u"");
+        window_.RecordFinishedCall(here); // kept in the call log, received and missed calls too
         window_.BuildRecentCallsTree();
         const bool wasMember = cur.inConference;
         clearLine(cur);

@@ -75,6 +75,8 @@ class CallControl {
     void RecordCommand();
     void PlayCommand();
     void UpdateLineButton(int line);
+    // Shows `text` in the number display; the next Call dials it.
+    void showNumber(std::u16string text);
 
     // "SoftphoneRecording_" + date + time + ".wav" in `folder`, for a moment of local time.
     static std::u16string RecordingFileName(const std::u16string& folder, const LocalTime& at);
@@ -88,7 +90,6 @@ class CallControl {
     int lineOf(int callId) const; // -1 when no line holds it
     std::string destination(const std::u16string& number) const;
     bool numberEntryAllowed();
-    void showNumber(std::u16string text);
     void setStatus(std::u16string_view text);
     void keypad(char16_t c);
     void typed(char16_t c);

@@ -1,5 +1,7 @@
 // The real program, started as a user would start it (offscreen, with its
 // own data, config and runtime folders).
+#include "addressbook/CallLog.h"
+#include "addressbook/ContactStore.h"
 #include "platform/DataFolder.h"
 #include "settings/SettingsFiles.h"
 #include "support/Fakes.h"
@@ -265,6 +267,72 @@ TEST_F(WithOperator, HangUpOfTheTerminalSavesLikeALogOut) {
     EXPECT_EQ(waitFor(dialer, 10s), 0);
     EXPECT_EQ(savedLogin().savePassword, 1);
     EXPECT_EQ(savedLogin().userName, u"demo");
+}
+
+TEST_F(WithOperator, TerminationLeavesAnEmptyCallLog) {
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    const pid_t dialer = start(home.path() / "dialer.out");
+    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
+    ::kill(dialer, SIGTERM);
+    EXPECT_EQ(waitFor(dialer, 10s), 0);
+    DataFolder folder((data / "Ringlark").string());
+    EXPECT_EQ(folder.read(CallLogFileName), Bytes(12, 0)) << "three counts of 0";
+    EXPECT_FALSE(folder.exists(ContactFileName)) << "no contacts, no contact file";
+}
+
+// The contacts of one run are there at the next, byte for byte; a file that
+// stops short is kept beside the one the run writes.
+TEST_F(WithOperator, ContactsOutliveTheRunByteForByte) {
+    ContactStore store;
+    for (const char16_t* name : {u"Ann", u"Zoë Ångström", u"Ann"}) {
+        ContactRecord contact;
+        contact[FieldName] = name;
+        contact[FieldAddressType] = u"OA";
+        contact[FieldMobile] = u"12345";
+        contact[FieldEmail] = u"ann@example.org";
+        store.AddContact(contact);
+    }
+    DataFolder folder((data / "Ringlark").string());
+    ASSERT_TRUE(folder.ensureFolder());
+    ASSERT_TRUE(folder.save(ContactFileName, store.write(), false));
+    startServices("demo");
+    saveLogin(1, u"demo", u"demo");
+    // One run up to its balance reply, then a log-out.
+    int runs = 0;
+    auto run = [&] {
+        const std::string balance = "POST / 127.0.0.1 -> 200 balance of demo\n";
+        const pid_t dialer = start(home.path() / "dialer.out");
+        ++runs;
+        const auto deadline = std::chrono::steady_clock::now() + 15s;
+        auto seen = [&] {
+            const std::string log = readText(simulatorLog);
+            int count = 0;
+            for (auto at = log.find(balance); at != std::string::npos; at = log.find(balance, at + 1))
+                ++count;
+            return count;
+        };
+        while (seen() < runs && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(50ms);
+        ASSERT_EQ(seen(), runs) << readText(simulatorLog);
+        ::kill(dialer, SIGTERM);
+        EXPECT_EQ(waitFor(dialer, 10s), 0);
+    };
+    for (int i = 0; i < 2; ++i) {
+        run();
+        EXPECT_EQ(folder.read(ContactFileName), store.write()) << "after run " << runs;
+    }
+    EXPECT_FALSE(folder.exists(ContactBackupName));
+
+    Bytes damaged = store.write();
+    damaged.resize(damaged.size() - 5);
+    ASSERT_TRUE(folder.save(ContactFileName, damaged, false));
+    run();
+    EXPECT_EQ(folder.read(ContactBackupName), damaged);
+    ContactStore reloaded;
+    reloaded.LoadContacts(folder);
+    EXPECT_EQ(reloaded.count(), 3) << "the third contact keeps the fields read before the end";
+    EXPECT_TRUE(reloaded.loadedWhole());
 }
 
 // Replies travel as plain HTTP: markup in them must stay text. A picture

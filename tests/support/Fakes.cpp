@@ -44,12 +44,94 @@ MessageResult FakeView::messageBox(std::u16string_view text, std::u16string_view
 }
 
 int FakeView::popupMenu(int menuId, int x, int y) {
-    popups.push_back({menuId, x, y});
+    popups.push_back({menuId, x, y, greyedMenuItems[menuId]});
     if (menuChoices.empty())
         return 0;
     const int choice = menuChoices.front();
     menuChoices.pop_front();
     return choice;
+}
+
+namespace {
+
+std::u16string folded(std::u16string_view text) {
+    std::u16string lower(text);
+    for (auto& c : lower)
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c - u'A' + u'a');
+    return lower;
+}
+
+} // namespace
+
+int FakeView::treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) {
+    auto& tree = trees[id];
+    const int item = tree.next++;
+    tree.items[item] = TreeNode{parent, std::u16string(label), image, {}, false};
+    auto& siblings = tree.children[parent];
+    auto at = siblings.end();
+    if (where == TreeInsert::First)
+        at = siblings.begin();
+    else if (where == TreeInsert::Sorted)
+        at = std::find_if(siblings.begin(), siblings.end(),
+                          [&](int other) { return folded(tree.items[other].label) > folded(label); });
+    siblings.insert(at, item);
+    return item;
+}
+
+void FakeView::treeRemove(int id, int item) {
+    auto& tree = trees[id];
+    auto found = tree.items.find(item);
+    if (found == tree.items.end())
+        return;
+    for (int child : std::vector<int>(tree.children[item]))
+        treeRemove(id, child);
+    tree.children.erase(item);
+    auto& siblings = tree.children[found->second.parent];
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), item), siblings.end());
+    if (tree.selected == item)
+        tree.selected = 0;
+    tree.items.erase(found);
+}
+
+std::u16string FakeView::treeLabel(int id, int item) const {
+    auto tree = trees.find(id);
+    if (tree == trees.end() || !tree->second.items.count(item))
+        return {};
+    return tree->second.items.at(item).label;
+}
+
+std::vector<int> FakeView::treeChildren(int id, int parent) const {
+    auto tree = trees.find(id);
+    if (tree == trees.end() || !tree->second.children.count(parent))
+        return {};
+    return tree->second.children.at(parent);
+}
+
+int FakeView::treeParent(int id, int item) const {
+    auto tree = trees.find(id);
+    if (tree == trees.end() || !tree->second.items.count(item))
+        return 0;
+    return tree->second.items.at(item).parent;
+}
+
+int FakeView::treeSelected(int id) const {
+    auto tree = trees.find(id);
+    return tree == trees.end() ? 0 : tree->second.selected;
+}
+
+std::vector<std::u16string> FakeView::treeLabels(int id, int parent) const {
+    std::vector<std::u16string> labels;
+    for (int item : treeChildren(id, parent))
+        labels.push_back(treeLabel(id, item));
+    return labels;
+}
+
+int FakeView::treeFind(int id, std::u16string_view label, int parent) const {
+    for (int item : treeChildren(id, parent))
+        if (treeLabel(id, item) == label)
+            return item;
+    return 0;
 }
 
 int FakeUi::runModal(DialogLogic& logic) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,20 @@ class FakeView : public WindowPort {
     };
     struct Popup {
         int menuId, x, y;
+        std::set<int> greyed; // commands greyed when it opened
+    };
+    struct TreeNode {
+        int parent = 0;
+        std::u16string label;
+        int image = 0;
+        std::u16string tooltip;
+        bool expanded = false;
+    };
+    struct Tree {
+        std::map<int, TreeNode> items;
+        std::map<int, std::vector<int>> children; // by parent, in the order shown
+        int selected = 0;
+        int next = 1;
     };
 
     std::map<int, Control> controls;
@@ -43,6 +58,8 @@ class FakeView : public WindowPort {
     std::deque<MessageResult> answers;             // next answers to message boxes; OK when empty
     std::function<void(const Message&)> onMessage; // runs while a message box is up
     std::vector<Popup> popups;
+    std::map<int, std::set<int>> greyedMenuItems;
+    std::map<int, Tree> trees;
     std::deque<int> menuChoices; // next commands chosen from menus; 0 when empty
     std::map<int, int> timers;   // running timers and their periods
     bool shown = true, minimized = false, topmost = false, shapeApplied = false, trayIcon = false;
@@ -106,6 +123,30 @@ class FakeView : public WindowPort {
     void addContextCommand(std::u16string_view submenu, int id) override {
         contextCommands[std::u16string(submenu)].push_back(id);
     }
+    void treeClear(int id) override { trees[id] = Tree{}; }
+    int treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) override;
+    void treeRemove(int id, int item) override;
+    void treeSetTooltip(int id, int item, std::u16string_view tip) override {
+        trees[id].items[item].tooltip = tip;
+    }
+    std::u16string treeLabel(int id, int item) const override;
+    std::vector<int> treeChildren(int id, int parent) const override;
+    int treeParent(int id, int item) const override;
+    void treeSelect(int id, int item) override { trees[id].selected = item; }
+    int treeSelected(int id) const override;
+    void treeExpand(int id, int item) override { trees[id].items[item].expanded = true; }
+    void setMenuItemGreyed(int menuId, int command, bool greyed) override {
+        if (greyed)
+            greyedMenuItems[menuId].insert(command);
+        else
+            greyedMenuItems[menuId].erase(command);
+    }
+    // The labels under `parent`, in the order shown.
+    std::vector<std::u16string> treeLabels(int id, int parent = 0) const;
+    // The first item labelled `label` under `parent`, 0 when none.
+    int treeFind(int id, std::u16string_view label, int parent = 0) const;
+    const TreeNode& treeNode(int id, int item) { return trees[id].items.at(item); }
+
     void addTrayIcon(int, std::u16string_view tip) override {
         trayIcon = true;
         trayTip = tip;
