@@ -404,6 +404,25 @@ struct OnScreen : WithOperator {
             folder.save(CodecFileName, CodecSettings{{u"PCMA/8000/1", u"G729/8000/1"}, {}}.write(), false));
     }
 
+    pid_t dialer = -1;
+    std::string window; // the main window's X id
+
+    // The services, a saved login, and the dialer registered with its window up.
+    void startDialer() {
+        startServices("demo");
+        saveLogin(1, u"demo", u"demo");
+        savePeerCodecs();
+        dialer = start(home.path() / "dialer.out");
+        ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
+        window = mainWindow();
+        ASSERT_FALSE(window.empty());
+    }
+
+    void stopDialer() {
+        ::kill(dialer, SIGTERM);
+        EXPECT_EQ(waitFor(dialer, 10s), 0);
+    }
+
     // Runs xdotool on the display; its output.
     std::string xdotool(std::vector<std::string> args) {
         args.insert(args.begin(), "xdotool");
@@ -442,13 +461,9 @@ TEST_F(OnScreen, TypedNumberAndEnterPlaceAndEndACall) {
     const int peerPort = freeUdpPort();
     routes = {{"2001", peerPort}};
     Sipp peer(SIP_SCENARIOS, "uas", peerPort);
-    startServices("demo");
-    saveLogin(1, u"demo", u"demo");
-    savePeerCodecs();
-    const pid_t dialer = start(home.path() / "dialer.out");
-    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
-    const std::string window = mainWindow();
-    ASSERT_FALSE(window.empty());
+    startDialer();
+    if (HasFatalFailure())
+        return;
 
     keys(window, {"2", "0", "0", "1", "Return"});
     EXPECT_TRUE(waitForText([&] { return peer.messages(); }, "ACK sip:", 15s)) << peer.messages();
@@ -458,18 +473,13 @@ TEST_F(OnScreen, TypedNumberAndEnterPlaceAndEndACall) {
     keys(window, {"Return"});
     EXPECT_EQ(peer.wait(15s), 0) << "the peer got its BYE\n" << peer.messages();
 
-    ::kill(dialer, SIGTERM);
-    EXPECT_EQ(waitFor(dialer, 10s), 0);
+    stopDialer();
 }
 
 TEST_F(OnScreen, IncomingCallRingsAndCallAnswersIt) {
-    startServices("demo");
-    saveLogin(1, u"demo", u"demo");
-    savePeerCodecs();
-    const pid_t dialer = start(home.path() / "dialer.out");
-    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
-    const std::string window = mainWindow();
-    ASSERT_FALSE(window.empty());
+    startDialer();
+    if (HasFatalFailure())
+        return;
 
     Sipp caller(SIP_SCENARIOS, "uac-via-proxy.xml", freeUdpPort(),
                 {"-s", "demo", "127.0.0.1:" + std::to_string(registrarPort)});
@@ -477,8 +487,7 @@ TEST_F(OnScreen, IncomingCallRingsAndCallAnswersIt) {
     keys(window, {"Return"}); // Call answers the ringing line
     EXPECT_EQ(caller.wait(20s), 0) << "answered, then ended by the caller's BYE\n" << caller.messages();
 
-    ::kill(dialer, SIGTERM);
-    EXPECT_EQ(waitFor(dialer, 10s), 0);
+    stopDialer();
 }
 
 TEST_F(OnScreen, ASecondCallOnLine2PutsLine1OnHold) {
@@ -486,13 +495,9 @@ TEST_F(OnScreen, ASecondCallOnLine2PutsLine1OnHold) {
     routes = {{"2001", firstPort}, {"2002", secondPort}};
     Sipp first(SIP_SCENARIOS, "uas-hold-via-proxy.xml", firstPort);
     Sipp second(SIP_SCENARIOS, "uas", secondPort);
-    startServices("demo");
-    saveLogin(1, u"demo", u"demo");
-    savePeerCodecs();
-    const pid_t dialer = start(home.path() / "dialer.out");
-    ASSERT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s));
-    const std::string window = mainWindow();
-    ASSERT_FALSE(window.empty());
+    startDialer();
+    if (HasFatalFailure())
+        return;
 
     keys(window, {"2", "0", "0", "1", "Return"});
     ASSERT_TRUE(waitForText([&] { return first.messages(); }, "ACK sip:", 15s)) << first.messages();
@@ -504,6 +509,5 @@ TEST_F(OnScreen, ASecondCallOnLine2PutsLine1OnHold) {
     keys(window, {"ctrl+1", "Return"}); // back to line 1, which is taken off hold, then ended
     EXPECT_EQ(first.wait(20s), 0) << first.messages();
 
-    ::kill(dialer, SIGTERM);
-    EXPECT_EQ(waitFor(dialer, 10s), 0);
+    stopDialer();
 }
