@@ -21,7 +21,7 @@
 
 // The main window: the hub of every command, timer and engine event. It owns
 // the line table, the settings object and the side panels.
-class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindow {
+class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindow, public OptionsOwner {
   public:
     explicit CZUBSoftPhoneDlg(MainWindowServices services);
     ~CZUBSoftPhoneDlg() override;
@@ -55,6 +55,7 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindo
     bool modalGuard = false; // a message box or modal window of ours is up
     std::u16string callsPerList;
     std::u16string recordingFolder;
+    bool confirmOnClose = false; // kept for the options; closing always asks
 
     CallControl& callControl() { return callControl_; }
     COptions& options() { return *options_; }
@@ -105,6 +106,18 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindo
     void OnCallIncoming(int callId, const std::u16string& remoteUri) {
         callControl_.OnCallIncoming(callId, remoteUri);
     }
+    // OptionsOwner
+    void setAlwaysOnTop(bool on) override { view().setTopmost(on); }
+    void setConfirmOnClose(bool on) override { confirmOnClose = on; }
+    std::u16string callsPerListText() const override { return callsPerList; }
+    std::u16string recordingFolderText() const override { return recordingFolder; }
+    void takeRecentCallsOptions(const std::u16string& calls, const std::u16string& folder) override {
+        callsPerList = calls;
+        recordingFolder = folder;
+    }
+    // Filled in by the recent-calls work: cut Dialed, Received and Missed to callsPerList.
+    void RetrimRecentCalls() override {}
+
     // Filled in by the recent-calls work.
     void BuildRecentCallsTree() override {}
     void RecordFinishedCall(int /*line*/) override {}
@@ -126,6 +139,9 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindo
     void showSettingsMenu();
     void runMenuCommand(int command);
     void accountLogin();
+    // The SIP account login window, from "Login" or "CheckRate".
+    void sipAccountLogin(int opener);
+    void openOptions();
     void showAbout();
     void showPanel(SidePanel& panel);
     // Shows a message with the side panels closed and the guard raised.

@@ -102,6 +102,7 @@ void QtDialogHost::build() {
     setWindowIcon(skin::appIcon());
     setFixedSize(dialog_.width, dialog_.height);
     setProperty("skinned", skinned);
+    setProperty("dialog", dialog_.id);
     if (skinned) {
         setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
         setAttribute(Qt::WA_TranslucentBackground);
@@ -143,6 +144,7 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
         auto* edit = new QLineEdit(text, this);
         if (control.kind == K::PasswordEdit)
             edit->setEchoMode(QLineEdit::Password);
+        connect(edit, &QLineEdit::textEdited, this, [this, id] { logic_.onEditChanged(id); });
         return edit;
     }
     case K::Slider: {
@@ -152,8 +154,13 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
                 [this, id, slider] { logic_.onSliderMoved(id, slider->value()); });
         return slider;
     }
-    case K::Tree:
-        return new QTreeWidget(this);
+    case K::Tree: {
+        auto* tree = new QTreeWidget(this);
+        tree->setHeaderHidden(true);
+        tree->setRootIsDecorated(true);
+        connect(tree, &QTreeWidget::itemClicked, this, [this, id] { logic_.onCommand(id); });
+        return tree;
+    }
     case K::Picture: {
         auto* picture = new QLabel(this);
         picture->setTextFormat(Qt::PlainText);
@@ -281,6 +288,14 @@ void QtDialogHost::setRange(int id, int minimum, int maximum) {
 void QtDialogHost::setLimit(int id, int maxCharacters) {
     if (auto* edit = qobject_cast<QLineEdit*>(control(id)))
         edit->setMaxLength(maxCharacters);
+}
+
+void QtDialogHost::addTreeItem(int id, std::u16string_view text) {
+    if (auto* tree = qobject_cast<QTreeWidget*>(control(id))) {
+        auto* item = new QTreeWidgetItem(tree, QStringList(qs(text)));
+        if (tree->topLevelItemCount() == 1)
+            tree->setCurrentItem(item);
+    }
 }
 
 MessageResult QtDialogHost::messageBox(std::u16string_view text, std::u16string_view title,

@@ -46,6 +46,7 @@ class QtDialogHost : public QDialog, public WindowPort {
     int focusedControl() const override;
     void setRange(int id, int minimum, int maximum) override;
     void setLimit(int id, int maxCharacters) override;
+    void addTreeItem(int id, std::u16string_view text) override;
     MessageResult messageBox(std::u16string_view text, std::u16string_view title,
                              MessageButtons buttons) override;
     int popupMenu(int menuId, int x, int y) override;

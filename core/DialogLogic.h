@@ -23,6 +23,7 @@ class DialogLogic {
     virtual void onShown() {}
     virtual void onBodyPressed() {}
     virtual void onSliderMoved(int /*id*/, int /*position*/) {}
+    virtual void onEditChanged(int /*id*/) {} // the user changed an edit's text
     virtual void onTrayClick(TrayClick /*click*/) {}
     virtual void onCloseRequest() { view().endDialog(2); }
     // The desktop session ends or the process is asked to terminate.

@@ -73,9 +73,12 @@ TEST_F(MainWindow, InitialisationLeavesTheWindowReady) {
     EXPECT_TRUE(view.trayIcon);
     EXPECT_EQ(view.trayTip, u"Ringlark");
     EXPECT_TRUE(view.messages.empty());
-    ASSERT_EQ(view.systemMenu.size(), 2u);
+    ASSERT_EQ(view.systemMenu.size(), 4u);
     EXPECT_EQ(view.systemMenu[0].first, 0);
     EXPECT_EQ(view.systemMenu[1], std::make_pair(CmdSysAbout, std::u16string(u"&About Ringlark 1.0.7...")));
+    // Beside About, the two windows nothing on the skin opens.
+    EXPECT_EQ(view.systemMenu[2], std::make_pair(Login, std::u16string(u"SIP Account...")));
+    EXPECT_EQ(view.systemMenu[3], std::make_pair(CmdSysOptions, std::u16string(u"Options...")));
 
     const std::pair<int, std::u16string> tips[] = {
         {Call, u"Dial"},         {End, u"Hang Up"},   {Line1 + 3, u"Line 4"}, {Hold, u"Place call on hold"},
