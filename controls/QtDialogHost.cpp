@@ -164,9 +164,11 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
     case K::Picture: {
         auto* picture = new QLabel(this);
         picture->setTextFormat(Qt::PlainText);
-        picture->setPixmap(skin::image(QString::fromLatin1(control.image.data(), int(control.image.size())),
-                                       QSize(control.width, control.height)));
+        const QString image = QString::fromLatin1(control.image.data(), int(control.image.size()));
+        picture->setPixmap(skin::image(image, QSize(control.width, control.height)));
         picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (image == QLatin1String("busy"))
+            animateBusy(picture);
         return picture;
     }
     case K::Label:
@@ -179,6 +181,28 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
     label->setText(text);
     label->setAttribute(Qt::WA_TransparentForMouseEvents); // presses reach the window body
     return label;
+}
+
+void QtDialogHost::animateBusy(QLabel* picture) {
+    // The dots run round while the picture shows, so a wait is seen to be one.
+    const QPixmap dots = picture->pixmap(Qt::ReturnByValue);
+    auto* timer = new QTimer(picture);
+    connect(timer, &QTimer::timeout, picture, [picture, dots] {
+        if (picture->isHidden() || dots.isNull())
+            return;
+        const int frame = picture->property("busyFrame").toInt() + 1;
+        const int shift = (frame * dots.width() / 3) % dots.width();
+        QPixmap shown(dots.size());
+        shown.setDevicePixelRatio(dots.devicePixelRatio());
+        shown.fill(Qt::transparent);
+        QPainter painter(&shown);
+        painter.drawPixmap(shift, 0, dots);
+        painter.drawPixmap(shift - dots.width(), 0, dots);
+        painter.end();
+        picture->setPixmap(shown);
+        picture->setProperty("busyFrame", frame);
+    });
+    timer->start(150);
 }
 
 int QtDialogHost::runModal() {

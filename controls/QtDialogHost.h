@@ -8,6 +8,7 @@
 #include <QPointer>
 
 class QEventLoop;
+class QLabel;
 class QSystemTrayIcon;
 class QTimer;
 
@@ -88,6 +89,7 @@ class QtDialogHost : public QDialog, public WindowPort {
   private:
     void build();
     QWidget* makeControl(const res::ControlTemplate& control);
+    void animateBusy(QLabel* picture);
     bool forwardKey(QKeyEvent* event);
 
     const res::DialogTemplate& dialog_;

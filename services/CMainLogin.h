@@ -65,7 +65,7 @@ class CMainLogin : public DialogLogic {
     void onCommand(int id) override;
     bool onKey(const KeyPress& key) override;
     void onFirstSize() override;
-    void onBodyPressed() override { view().startDrag(); }
+    void onBodyPressed() override;
     void onCloseRequest() override {} // only the Close button closes it
     void onSessionEnd() override;
 

@@ -404,9 +404,12 @@ TEST_F(MainWindow, AccountLoginHandsOverTheNewIdentity) {
         EXPECT_FALSE(view.shown) << "the main window hides while the login window is up";
         login.setText(UserNameEdit, u"new");
         login.setText(PasswordEdit, u"newpw");
+        login.rect = {320, 240, 300, 260};
         logic.onCommand(LoginButton);
     };
     main.onCommand(CmdAccountLogin);
+    EXPECT_EQ(view.rect.x, 320) << "the main window comes back where the login window stood";
+    EXPECT_EQ(view.rect.y, 240);
     EXPECT_GE(engine.count("shutdown()"), 1);
     EXPECT_EQ(main.userName, u"new");
     EXPECT_EQ(main.password, u"newpw");

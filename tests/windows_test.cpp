@@ -101,6 +101,7 @@ class WindowsTest : public QObject {
     void callStatesRenderForReview();
     void optionsFromTheContextMenuApplyAlwaysOnTop();
     void sipAccountWindowTakesWhatIsTyped();
+    void loginBusyPictureRunsWhileShown();
 
     void mainWindowControlsLieInsideOrOutsideTheSkin() {
         Recorder logic(DlgMain);
@@ -606,6 +607,16 @@ void WindowsTest::sipAccountWindowTakesWhatIsTyped() {
     QVERIFY(account.userName == u"4420");
     QVERIFY(account.password == u"1234");
     QCOMPARE(account.isDefault, 1);
+}
+
+void WindowsTest::loginBusyPictureRunsWhileShown() {
+    Recorder logic(DlgLogin);
+    QtDialogHost host(*findDialog(DlgLogin), logic);
+    host.show();
+    QWidget* busy = host.control(LoginBusyPicture);
+    const QImage still = qobject_cast<QLabel*>(busy)->pixmap(Qt::ReturnByValue).toImage();
+    QTRY_VERIFY(busy->property("busyFrame").toInt() >= 1);
+    QVERIFY(qobject_cast<QLabel*>(busy)->pixmap(Qt::ReturnByValue).toImage() != still);
 }
 
 QTEST_MAIN(WindowsTest)
