@@ -46,6 +46,8 @@ QDialog { background: #f4f6fa; }
 QDialog[skinned="true"] { background: transparent; }
 QDialog[dialog="319"] QLabel[skin="caption"], QDialog[dialog="319"] QCheckBox { font: bold 15px "Arial Black"; }
 QDialog[dialog="319"] QLabel[skin="status-centred"] { font: 14px "Arial Black"; }
+QDialog[dialog="225"] QCheckBox { background: #cccccc; color: #1c2430; padding: 0 4px; }
+QDialog[dialog="225"] QLineEdit#c1122 { background: #ffffff; }
 QDialog[dialog="134"] { background: #ffffff; }
 QDialog[dialog="134"] QCheckBox, QDialog[dialog="134"] QLabel { color: #1c2430; font: 13px "DejaVu Sans"; }
 QDialog[dialog="134"] QLabel[skin="group"] { font: bold 13px "DejaVu Sans"; }

@@ -104,6 +104,16 @@ void CMainLogin::onSessionEnd() {
 }
 
 void CMainLogin::login() {
+    // Clicks and Enter that arrive while a login waits for its outcome belong to it, as
+    // if they had been discarded: a second login inside the first would register twice.
+    if (loggingIn_)
+        return;
+    loggingIn_ = true;
+    loginOnce();
+    loggingIn_ = false;
+}
+
+void CMainLogin::loginOnce() {
     auto& v = view();
     auto& s = main_.services();
     if (!s.network.isConnected(SplitUrl(s.operatorConfig.provisioningUrl).host)) {

@@ -75,9 +75,11 @@ class CMainLogin : public DialogLogic {
 
   private:
     void login();
+    void loginOnce();
     // Re-login mode: back to the identity the main window had.
     void closeRelogin();
     void setStatus(std::u16string_view text);
 
     LoginOwner& main_;
+    bool loggingIn_ = false; // a login command is running; the window still takes events meanwhile
 };

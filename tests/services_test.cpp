@@ -671,3 +671,21 @@ TEST_F(Login, TabGoesRoundUserPasswordAndSavePassword) {
     };
     platform.ui.runModal(login);
 }
+
+TEST_F(Login, PressesWhileALoginWaitsBelongToIt) {
+    platform.http.queueScrambled(sampleProvisioningReply());
+    platform.http.queueScrambled(sampleProvisioningReply());
+    platform.ui.onModal[DlgLogin] = [&](DialogLogic& logic, FakeView& view) {
+        view.setText(UserNameEdit, u"ann");
+        view.setText(PasswordEdit, u"pw");
+        platform.clock.duringWait = [&](int) {
+            logic.onCommand(LoginButton);
+            logic.onKey({Key::Enter});
+        };
+        logic.onCommand(LoginButton);
+        platform.clock.duringWait = nullptr;
+    };
+    platform.ui.runModal(login);
+    EXPECT_EQ(platform.http.sent.size(), 1u);
+    EXPECT_EQ(platform.engine.count("init(4,5070)"), 1);
+}
