@@ -118,7 +118,8 @@ void CApplication::applyAutostart() {
     auto& autostart = options_.services().autostart;
     if (values.launchAtStartup) {
         const auto program = options_.services().program.programPath();
-        if (!autostart.runsProgram(program) && !autostart.registerProgram(program))
+        // Without its own path the entry could start nothing.
+        if (program.empty() || (!autostart.runsProgram(program) && !autostart.registerProgram(program)))
             view().messageBox(u"Ringlark could not be set to start at log-in", u"Ringlark",
                               MessageButtons::Ok);
     } else if (!autostart.removeProgram()) {

@@ -278,6 +278,16 @@ TEST_F(Windows, AutostartEntryThatCannotBeWrittenIsReported) {
     EXPECT_EQ(textsOf(settingsView().messages), Texts{u"Ringlark could not be kept from starting at log-in"});
 }
 
+TEST_F(Windows, AutostartEntryNeedsTheProgramsOwnPath) {
+    platform.program.path.clear();
+    openOptions([](CSettingsWindow& w, FakeView& v) {
+        v.setDown(OptLaunchAtStartup, true);
+        w.onCommand(OptApply);
+    });
+    EXPECT_EQ(textsOf(settingsView().messages), Texts{u"Ringlark could not be set to start at log-in"});
+    EXPECT_EQ(autostart.writes, 0);
+}
+
 TEST_F(Windows, OptionsAreReachableFromTheMenuAndTheKeyboard) {
     const std::pair<int, std::u16string> sipAccount{Login, u"SIP Account..."};
     const std::pair<int, std::u16string> options{CmdSysOptions, u"Options..."};
@@ -384,6 +394,7 @@ TEST_F(Windows, RegisterFollowsTheAccountTableRules) {
          IdCancel,
          table({})},
         {"domain of spaces", table({}), {u"u", u"p", u"  "}, {}, {}, IdOk, table({{u"u", u"p", u"  ", 1}})},
+        {"PIN of spaces", table({}), {u"u", u" ", u"d"}, {}, {}, IdOk, table({{u"u", u" ", u"d", 1}})},
         {"no default fills entry 0 though entry 2 is free",
          table({{u"a", u"1", u"one.example"}, {u"b", u"2", u"two.example"}}),
          {u"u", u"p", u"d"},

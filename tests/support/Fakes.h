@@ -241,7 +241,8 @@ class FakeAutostart : public Autostart {
 
 class FakeProgram : public ProgramInfo {
   public:
-    std::string programPath() const override { return "/opt/ringlark/ringlark"; }
+    std::string path = "/opt/ringlark/ringlark"; // empty: the program could not find itself
+    std::string programPath() const override { return path; }
     std::u16string currentDirectory() const override { return u"/home/demo"; }
 };
 
