@@ -3,6 +3,7 @@
 #include "CAboutDlg.h"
 #include "core/Text.h"
 #include "resources/Dialogs.h"
+#include "services/CLogin.h"
 #include "services/CMainLogin.h"
 #include "settings/SettingsFiles.h"
 
@@ -57,9 +58,10 @@ struct Shortcut {
     char16_t key;
     int command;
 };
-constexpr Shortcut Shortcuts[] = {{u'h', Hold},      {u't', Transfer},  {u'k', Conference},
-                                  {u'r', Record},    {u'd', Redial},    {u'1', Line1},
-                                  {u'2', Line1 + 1}, {u'3', Line1 + 2}, {u'4', Line1 + 3}};
+constexpr Shortcut Shortcuts[] = {{u'h', Hold},      {u't', Transfer},     {u'k', Conference},
+                                  {u'r', Record},    {u'd', Redial},       {u'1', Line1},
+                                  {u'2', Line1 + 1}, {u'3', Line1 + 2},    {u'4', Line1 + 3},
+                                  {u'l', Login},     {u'o', CmdSysOptions}};
 
 constexpr int LabelsEmptiedAtStart[] = {StatusLabel,     NumberLabel, DurationLabel, IncomingLabel,
                                         RecordFileLabel, HeaderLabel, FooterLabel};
@@ -69,8 +71,9 @@ constexpr int LabelsEmptiedAtStart[] = {StatusLabel,     NumberLabel, DurationLa
 CZUBSoftPhoneDlg::CZUBSoftPhoneDlg(MainWindowServices services)
     : services_(services),
       callControl_(*this, {services.engine, services.sound, services.clock, services.network}),
-      options_(std::make_unique<COptions>(services.files)), calls_(*this, services.files, services.clock),
-      contacts_(*this, services.ui, services.files) {}
+      options_(std::make_unique<COptions>(
+          OptionsServices{services.ui, services.files, services.autostart, services.program}, *this)),
+      calls_(*this, services.files, services.clock), contacts_(*this, services.ui, services.files) {}
 
 CZUBSoftPhoneDlg::~CZUBSoftPhoneDlg() {
     // The engine's handlers point at this window.
@@ -109,6 +112,9 @@ void CZUBSoftPhoneDlg::onInitDialog() {
 
     v.addSystemMenuItem(0, u"");
     v.addSystemMenuItem(CmdSysAbout, loadString(StrAboutMenu));
+    // Nothing on the skin opens these two windows; the window's menu does.
+    v.addSystemMenuItem(Login, u"SIP Account...");
+    v.addSystemMenuItem(CmdSysOptions, u"Options...");
     // The call controls lie outside the skin; the window's menu reaches them.
     for (int id : CallMenuCommands)
         v.addContextCommand(u"Call", id);
@@ -264,6 +270,13 @@ void CZUBSoftPhoneDlg::onCommand(int id) {
     case CmdFeedback:
         runMenuCommand(id);
         break;
+    case Login:
+    case CheckRate:
+        sipAccountLogin(id);
+        break;
+    case CmdSysOptions:
+        openOptions();
+        break;
     default:
         callControl_.onCommand(id);
         break;
@@ -386,6 +399,36 @@ void CZUBSoftPhoneDlg::accountLogin() {
     if (!ended)
         view().showWindow(true);
     modalGuard = false;
+}
+
+void CZUBSoftPhoneDlg::sipAccountLogin(int opener) {
+    if (modalGuard)
+        return;
+    if (opener == Login) {
+        for (const auto& line : lineTable.lines)
+            if (line.busy())
+                return;
+    }
+    CloseSidePanels();
+    modalGuard = true;
+    CLogin window(*options_, services_.shell, services_.operatorConfig);
+    services_.ui.runModal(window);
+    modalGuard = false;
+    // "CheckRate" would also copy a SIP identity of this window into entry 0; nothing
+    // ever fills that identity, so the copy would only wipe what the subscriber entered.
+    if (!ended)
+        view().setFocus(NumberEdit);
+}
+
+void CZUBSoftPhoneDlg::openOptions() {
+    if (modalGuard)
+        return;
+    CloseSidePanels();
+    modalGuard = true;
+    options_->RunSettings();
+    modalGuard = false;
+    if (!ended)
+        view().setFocus(NumberEdit);
 }
 
 void CZUBSoftPhoneDlg::CloseSidePanels() {

@@ -22,7 +22,11 @@
 
 // The main window: the hub of every command, timer and engine event. It owns
 // the line table, the settings object and the side panels.
-class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindow, public AddressBookOwner {
+class CZUBSoftPhoneDlg : public DialogLogic,
+                         public LoginOwner,
+                         public CallWindow,
+                         public AddressBookOwner,
+                         public OptionsOwner {
   public:
     explicit CZUBSoftPhoneDlg(MainWindowServices services);
     ~CZUBSoftPhoneDlg() override;
@@ -56,6 +60,7 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindo
     bool modalGuard = false; // a message box or modal window of ours is up
     std::u16string callsPerList;
     std::u16string recordingFolder;
+    bool confirmOnClose = false; // kept for the options; closing always asks
 
     CallControl& callControl() { return callControl_; }
     COptions& options() { return *options_; }
@@ -121,6 +126,20 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindo
     const ServerCallRecords& serverCallRecords() const override { return serverCalls; }
     std::u16string callsPerListText() const override { return callsPerList; }
 
+    // OptionsOwner
+    void setAlwaysOnTop(bool on) override { view().setTopmost(on); }
+    void setConfirmOnClose(bool on) override { confirmOnClose = on; }
+    std::u16string recordingFolderText() const override { return recordingFolder; }
+    void takeRecentCallsOptions(const std::u16string& calls, const std::u16string& folder) override {
+        callsPerList = calls;
+        recordingFolder = folder;
+    }
+    // The lists follow a new calls-per-list at once.
+    void RetrimRecentCalls() override {
+        for (char16_t kind : {u'D', u'R', u'M'})
+            AddRecentCall(u"adjust", u"", kind);
+    }
+
     // CallWindow
     WindowPort& callView() override { return view(); }
     bool isRegistered() const override { return registered; }
@@ -138,6 +157,9 @@ class CZUBSoftPhoneDlg : public DialogLogic, public LoginOwner, public CallWindo
     void showSettingsMenu();
     void runMenuCommand(int command);
     void accountLogin();
+    // The SIP account login window, from "Login" or "CheckRate".
+    void sipAccountLogin(int opener);
+    void openOptions();
     void showAbout();
     void showPanel(SidePanel& panel, int reopenButton, bool dock);
     // Shows a message with the side panels closed and the guard raised.

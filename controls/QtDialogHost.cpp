@@ -129,6 +129,7 @@ void QtDialogHost::build() {
     setWindowIcon(skin::appIcon());
     setFixedSize(dialog_.width, dialog_.height);
     setProperty("skinned", skinned);
+    setProperty("dialog", dialog_.id);
     if (skinned) {
         setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
         setAttribute(Qt::WA_TranslucentBackground);
@@ -187,6 +188,7 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
         tree->setIconSize(QSize(16, 14));
         tree->setExpandsOnDoubleClick(false);
         connect(tree, &QTreeWidget::itemDoubleClicked, this, [this, id] { logic_.onTreeActivated(id); });
+        connect(tree, &QTreeWidget::itemClicked, this, [this, id] { logic_.onCommand(id); });
         return tree;
     }
     case K::Radio: {
@@ -202,9 +204,11 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
     case K::Picture: {
         auto* picture = new QLabel(this);
         picture->setTextFormat(Qt::PlainText);
-        picture->setPixmap(skin::image(QString::fromLatin1(control.image.data(), int(control.image.size())),
-                                       QSize(control.width, control.height)));
+        const QString image = QString::fromLatin1(control.image.data(), int(control.image.size()));
+        picture->setPixmap(skin::image(image, QSize(control.width, control.height)));
         picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (image == QLatin1String("busy"))
+            animateBusy(picture);
         return picture;
     }
     case K::Label:
@@ -217,6 +221,28 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
     label->setText(text);
     label->setAttribute(Qt::WA_TransparentForMouseEvents); // presses reach the window body
     return label;
+}
+
+void QtDialogHost::animateBusy(QLabel* picture) {
+    // The dots run round while the picture shows, so a wait is seen to be one.
+    const QPixmap dots = picture->pixmap(Qt::ReturnByValue);
+    auto* timer = new QTimer(picture);
+    connect(timer, &QTimer::timeout, picture, [picture, dots] {
+        if (picture->isHidden() || dots.isNull())
+            return;
+        const int frame = picture->property("busyFrame").toInt() + 1;
+        const int shift = (frame * dots.width() / 3) % dots.width();
+        QPixmap shown(dots.size());
+        shown.setDevicePixelRatio(dots.devicePixelRatio());
+        shown.fill(Qt::transparent);
+        QPainter painter(&shown);
+        painter.drawPixmap(shift, 0, dots);
+        painter.drawPixmap(shift - dots.width(), 0, dots);
+        painter.end();
+        picture->setPixmap(shown);
+        picture->setProperty("busyFrame", frame);
+    });
+    timer->start(150);
 }
 
 int QtDialogHost::runModal() {
@@ -326,6 +352,14 @@ void QtDialogHost::setRange(int id, int minimum, int maximum) {
 void QtDialogHost::setLimit(int id, int maxCharacters) {
     if (auto* edit = qobject_cast<QLineEdit*>(control(id)))
         edit->setMaxLength(maxCharacters);
+}
+
+void QtDialogHost::addTreeItem(int id, std::u16string_view text) {
+    if (auto* tree = qobject_cast<QTreeWidget*>(control(id))) {
+        auto* item = new QTreeWidgetItem(tree, QStringList(qs(text)));
+        if (tree->topLevelItemCount() == 1)
+            tree->setCurrentItem(item);
+    }
 }
 
 MessageResult QtDialogHost::messageBox(std::u16string_view text, std::u16string_view title,

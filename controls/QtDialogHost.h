@@ -9,6 +9,7 @@
 #include <QSet>
 
 class QEventLoop;
+class QLabel;
 class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
@@ -49,6 +50,7 @@ class QtDialogHost : public QDialog, public WindowPort {
     int focusedControl() const override;
     void setRange(int id, int minimum, int maximum) override;
     void setLimit(int id, int maxCharacters) override;
+    void addTreeItem(int id, std::u16string_view text) override;
     MessageResult messageBox(std::u16string_view text, std::u16string_view title,
                              MessageButtons buttons) override;
     int popupMenu(int menuId, int x, int y) override;
@@ -103,6 +105,7 @@ class QtDialogHost : public QDialog, public WindowPort {
   private:
     void build();
     QWidget* makeControl(const res::ControlTemplate& control);
+    void animateBusy(QLabel* picture);
     bool forwardKey(QKeyEvent* event);
 
     const res::DialogTemplate& dialog_;

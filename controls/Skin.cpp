@@ -44,12 +44,20 @@ QString styleSheet() {
     return QStringLiteral(R"(
 QDialog { background: #f4f6fa; }
 QDialog[skinned="true"] { background: transparent; }
+QDialog[dialog="319"] QLabel[skin="caption"], QDialog[dialog="319"] QCheckBox { font: bold 15px "Arial Black"; }
+QDialog[dialog="319"] QLabel[skin="status-centred"] { font: 14px "Arial Black"; }
+QDialog[dialog="225"] QCheckBox { background: #cccccc; color: #1c2430; padding: 0 4px; }
+QDialog[dialog="225"] QLineEdit#c1122 { background: #ffffff; }
+QDialog[dialog="134"] { background: #ffffff; }
+QDialog[dialog="134"] QCheckBox, QDialog[dialog="134"] QLabel { color: #1c2430; font: 13px "DejaVu Sans"; }
+QDialog[dialog="134"] QLabel[skin="group"] { font: bold 13px "DejaVu Sans"; }
 QLabel { color: #e8eef8; background: transparent; }
 QDialog[skinned="false"] QLabel { color: #1c2430; }
 QLabel[skin="number"] { font: bold 20px "DejaVu Sans"; color: #ffffff; }
 QLabel[skin="status"] { font: 12px "DejaVu Sans"; color: #9fd3ff; }
 QLabel[skin="status-centred"] { font: 12px "DejaVu Sans"; color: #9fd3ff; qproperty-alignment: AlignCenter; }
 QLabel[skin="caption"] { font: bold 13px "DejaVu Sans"; }
+QLabel[skin="group"] { font: bold 12px "DejaVu Sans"; }
 QLabel[skin="small"] { font: 11px "DejaVu Sans"; color: #c9d6e8; }
 QPushButton {
     color: #ffffff; border: 1px solid #3b4a63; border-radius: 6px;

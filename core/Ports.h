@@ -84,6 +84,8 @@ class Autostart {
     virtual ~Autostart() = default;
     virtual bool runsProgram(const std::string& programPath) const = 0;
     virtual bool registerProgram(const std::string& programPath) = 0;
+    // Removes the entry whoever wrote it; true when none is left.
+    virtual bool removeProgram() = 0;
 };
 
 // Facts about the running program.

@@ -48,6 +48,8 @@ class WindowPort {
     virtual int focusedControl() const = 0; // 0 when no control has the focus
     virtual void setRange(int id, int minimum, int maximum) = 0;
     virtual void setLimit(int id, int maxCharacters) = 0; // edits
+    virtual void addTreeItem(int id,
+                             std::u16string_view text) = 0; // a root item at the end; the first is selected
 
     // Modal interaction; both return only when the user has answered.
     virtual MessageResult messageBox(std::u16string_view text, std::u16string_view title,

@@ -85,6 +85,12 @@ bool XdgAutostart::registerProgram(const std::string& programPath) {
                        false);
 }
 
+bool XdgAutostart::removeProgram() {
+    std::error_code error;
+    std::filesystem::remove(entry_, error);
+    return !error && !std::filesystem::exists(entry_, error);
+}
+
 namespace {
 // ALSA reports a missing card on stderr as well; the caller tells the user.
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}

@@ -30,6 +30,7 @@ class XdgAutostart final : public Autostart {
     explicit XdgAutostart(std::string entryPath) : entry_(std::move(entryPath)) {}
     bool runsProgram(const std::string& programPath) const override;
     bool registerProgram(const std::string& programPath) override;
+    bool removeProgram() override;
     // The Exec value that runs `programPath`, quoted as desktop entries want it.
     static std::string execLine(const std::string& programPath);
 

@@ -105,6 +105,53 @@ constexpr std::array loginControls{
     ControlTemplate{LoginBusyPicture, K::Picture, 130, 236, 40, 12, u"", "busy"},
 };
 
+// The settings window holds its one page, the general options (dialog 138), in
+// the page area right of the tree; the page's controls keep their own ids.
+constexpr int IdStatic = -1;
+constexpr int PageX = 197, PageY = 3;
+constexpr std::array settingsControls{
+    ControlTemplate{SettingsTree, K::Tree, 6, 5, 182, 385, u"", ""},
+    ControlTemplate{SettingsPageArea, K::Label, PageX, PageY, 387, 387, u"", ""},
+    ControlTemplate{IdStatic, K::Label, PageX + 12, PageY + 10, 300, 18, u"Basic Options", "group"},
+    ControlTemplate{OptAlwaysOnTop, K::CheckBox, PageX + 24, PageY + 32, 340, 20,
+                    u"Always on top of other applications", ""},
+    ControlTemplate{OptLaunchAtStartup, K::CheckBox, PageX + 24, PageY + 56, 340, 20,
+                    u"Launch when Window starts", ""},
+    ControlTemplate{OptConfirmOnClose, K::CheckBox, PageX + 24, PageY + 80, 340, 20,
+                    u"Confirm before closing application", ""},
+    ControlTemplate{OptPromptUpgrade, K::CheckBox, PageX + 24, PageY + 104, 340, 20,
+                    u"Prompt me when an upgrade is available", ""},
+    ControlTemplate{OptLettersToDigits, K::CheckBox, PageX + 24, PageY + 128, 340, 20,
+                    u"Turn letters into digits when typing into phone*", ""},
+    ControlTemplate{IdStatic, K::Label, PageX + 12, PageY + 160, 300, 18, u"Recent Calls", "group"},
+    ControlTemplate{IdStatic, K::Label, PageX + 24, PageY + 186, 230, 22, u"Number of calls in each list:",
+                    ""},
+    ControlTemplate{OptCallsPerList, K::Edit, PageX + 258, PageY + 186, 70, 22, u"", ""},
+    ControlTemplate{OptRecordingFolder, K::Edit, PageX + 24, PageY + 226, 340, 22, u"", ""},
+    ControlTemplate{OptSendMessage, K::CheckBox, PageX + 24, PageY + 256, 200, 20, u"Send a instant message",
+                    ""},
+    ControlTemplate{OptPlaceCall, K::CheckBox, PageX + 24, PageY + 280, 200, 20, u"Place a call", ""},
+    ControlTemplate{OptOk, K::Button, PageX + 130, PageY + 348, 76, 28, u"OK", "dialog"},
+    ControlTemplate{OptApply, K::Button, PageX + 214, PageY + 348, 76, 28, u"Apply", "dialog"},
+    ControlTemplate{OptCancel, K::Button, PageX + 298, PageY + 348, 76, 28, u"Cancel", "dialog"},
+};
+
+constexpr std::array sipLoginControls{
+    ControlTemplate{SipBackground, K::Picture, 0, 0, 300, 290, u"", "login-background"},
+    ControlTemplate{SipDomainCaption, K::Label, 20, 62, 110, 20, u"SIP IP /Domain", "caption"},
+    ControlTemplate{SipDomainEdit, K::Edit, 134, 62, 146, 22, u"", ""},
+    ControlTemplate{SipPhoneIdCaption, K::Label, 20, 96, 110, 20, u"Phone Id", "caption"},
+    ControlTemplate{SipPhoneIdEdit, K::Edit, 134, 96, 146, 22, u"", ""},
+    ControlTemplate{SipPhonePinCaption, K::Label, 20, 130, 110, 20, u"Phone Pin", "caption"},
+    ControlTemplate{SipPhonePinEdit, K::PasswordEdit, 134, 130, 146, 22, u"", ""},
+    ControlTemplate{SipSaveCheck, K::CheckBox, 134, 162, 146, 20, u"Save", ""},
+    ControlTemplate{SipRegister, K::Button, 24, 196, 80, 30, u"Register", "call"},
+    ControlTemplate{SipCancel, K::Button, 110, 196, 80, 30, u"Cancel", "end"},
+    ControlTemplate{SipSettings, K::Button, 196, 196, 80, 30, u"Settings", "tool"},
+    ControlTemplate{SipSignUp, K::Button, 50, 240, 96, 28, u"Sign Up", "tool"},
+    ControlTemplate{SipHome, K::Button, 154, 240, 96, 28, u"Home", "tool"},
+};
+
 constexpr std::array<ControlTemplate, 0> noControls{};
 
 // The side panels. Captions without a control of their own have negative ids.
@@ -170,6 +217,8 @@ constexpr std::array dialogs{
     DialogTemplate{DlgRecentCalls, u"Recent Calls", 247, 486, "", recentCallsControls},
     DialogTemplate{DlgContacts, u"Contacts", 247, 486, "", contactsControls},
     DialogTemplate{DlgContactProperties, u"Contact", 404, 362, "", contactPropertiesControls},
+    DialogTemplate{DlgSettings, u"Settings", 585, 392, "", settingsControls},
+    DialogTemplate{DlgSipLogin, u"SIP Account", 300, 290, "login-background", sipLoginControls},
 };
 
 constexpr std::array mainMenuItems{

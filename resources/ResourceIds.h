@@ -14,6 +14,7 @@ inline constexpr int DlgAbout = 100;
 inline constexpr int DlgMain = 102;
 inline constexpr int DlgSettings = 134;
 inline constexpr int DlgGeneralOptions = 138;
+inline constexpr int DlgSipLogin = 225;
 inline constexpr int DlgRecentCalls = 181;
 inline constexpr int DlgContacts = 186;
 inline constexpr int DlgLogin = 319;
@@ -24,7 +25,8 @@ inline constexpr int CmdAccountLogin = 32771;
 inline constexpr int CmdAbout = 32777;
 inline constexpr int CmdExit = 32778;
 inline constexpr int CmdFeedback = 32796;
-inline constexpr int CmdSysAbout = 16; // system-menu entry added by the main window
+inline constexpr int CmdSysAbout = 16;   // system-menu entry added by the main window
+inline constexpr int CmdSysOptions = 32; // context-menu entry that opens the settings window
 
 // Strings.
 inline constexpr int StrAboutMenu = 101;
@@ -146,6 +148,37 @@ inline constexpr int ContactFaxEdit = 1107;
 inline constexpr int ContactEmailEdit = 1108;
 inline constexpr int ContactOk = 1120;
 inline constexpr int ContactCancel = 1034;
+
+// Settings window (dialog 134) and the general options page it hosts (dialog 138).
+inline constexpr int SettingsTree = 1024;
+inline constexpr int SettingsPageArea = 1035;
+inline constexpr int OptAlwaysOnTop = 1065;
+inline constexpr int OptLaunchAtStartup = 1066;
+inline constexpr int OptConfirmOnClose = 1067;
+inline constexpr int OptPromptUpgrade = 1068;
+inline constexpr int OptLettersToDigits = 1069;
+inline constexpr int OptCallsPerList = 1070;
+inline constexpr int OptSendMessage = 1071;
+inline constexpr int OptPlaceCall = 1072;
+inline constexpr int OptRecordingFolder = 1073;
+inline constexpr int OptApply = 1051;
+inline constexpr int OptCancel = 1034;
+inline constexpr int OptOk = 1120;
+
+// SIP account login window (dialog 225).
+inline constexpr int SipBackground = 1149;
+inline constexpr int SipDomainCaption = 1132;
+inline constexpr int SipPhoneIdCaption = 1133;
+inline constexpr int SipPhonePinCaption = 1134;
+inline constexpr int SipDomainEdit = 1122;
+inline constexpr int SipPhoneIdEdit = 1123;
+inline constexpr int SipPhonePinEdit = 1124;
+inline constexpr int SipSaveCheck = 1193;
+inline constexpr int SipRegister = 1130;
+inline constexpr int SipCancel = 1131;
+inline constexpr int SipSettings = 1148;
+inline constexpr int SipSignUp = 1259;
+inline constexpr int SipHome = 1261;
 
 // Timers.
 inline constexpr int RingTimer = 3002;

@@ -8,11 +8,15 @@
 #include "settings/SettingsFiles.h"
 #include "telephony/Engine.h"
 
+#include <iterator>
+
 namespace {
 
 constexpr std::u16string_view ForbiddenInUserName = u"\\><\":][}|{` @^";
 constexpr int RegistrationPolls = 5;
 constexpr int RegistrationPollMs = 500;
+// Tab goes round these, in this order.
+constexpr int TabOrder[] = {res::UserNameEdit, res::PasswordEdit, res::SavePasswordCheck};
 
 bool isRefusalText(const std::u16string& status) {
     return status == u"Wrong Username/Password" || status == u"User Not Found" ||
@@ -51,11 +55,32 @@ void CMainLogin::onCommand(int id) {
 }
 
 bool CMainLogin::onKey(const KeyPress& key) {
-    if (key.key == Key::Enter) {
+    switch (key.key) {
+    case Key::Enter:
         login();
         return true;
+    case Key::Tab: {
+        const int focused = view().focusedControl();
+        std::size_t next = 0;
+        for (std::size_t i = 0; i < std::size(TabOrder); ++i)
+            if (TabOrder[i] == focused)
+                next = (i + 1) % std::size(TabOrder);
+        view().setFocus(TabOrder[next]);
+        return true;
     }
-    return key.key == Key::Escape; // Escape does not close the window
+    case Key::Escape:
+        return true; // Escape does not close the window
+    default:
+        return false;
+    }
+}
+
+void CMainLogin::onBodyPressed() {
+    // Once registered the main window is back: it is what moves.
+    if (WindowPort* mainView = main_.mainView(); registered && mainView)
+        mainView->startDrag();
+    else
+        view().startDrag();
 }
 
 void CMainLogin::setStatus(std::u16string_view text) {
@@ -79,6 +104,16 @@ void CMainLogin::onSessionEnd() {
 }
 
 void CMainLogin::login() {
+    // Clicks and Enter that arrive while a login waits for its outcome belong to it, as
+    // if they had been discarded: a second login inside the first would register twice.
+    if (loggingIn_)
+        return;
+    loggingIn_ = true;
+    loginOnce();
+    loggingIn_ = false;
+}
+
+void CMainLogin::loginOnce() {
     auto& v = view();
     auto& s = main_.services();
     if (!s.network.isConnected(SplitUrl(s.operatorConfig.provisioningUrl).host)) {
@@ -128,6 +163,12 @@ void CMainLogin::login() {
             savePassword = v.isDown(res::SavePasswordCheck) ? 1 : 0;
             userName = v.text(res::UserNameEdit);
             password = v.text(res::PasswordEdit);
+            if (WindowPort* mainView = main_.mainView(); relogin && mainView) {
+                // The main window comes back where this one stands.
+                const auto here = v.windowRect();
+                mainView->showWindow(true);
+                mainView->moveWindow(here.x, here.y);
+            }
             v.endDialog(res::IdOk);
             return;
         }

@@ -65,7 +65,7 @@ class CMainLogin : public DialogLogic {
     void onCommand(int id) override;
     bool onKey(const KeyPress& key) override;
     void onFirstSize() override;
-    void onBodyPressed() override { view().startDrag(); }
+    void onBodyPressed() override;
     void onCloseRequest() override {} // only the Close button closes it
     void onSessionEnd() override;
 
@@ -75,9 +75,11 @@ class CMainLogin : public DialogLogic {
 
   private:
     void login();
+    void loginOnce();
     // Re-login mode: back to the identity the main window had.
     void closeRelogin();
     void setStatus(std::u16string_view text);
 
     LoginOwner& main_;
+    bool loggingIn_ = false; // a login command is running; the window still takes events meanwhile
 };

@@ -62,7 +62,12 @@ std::vector<std::uint8_t> AccountSettings::write() const {
 }
 
 ReadResult<ApplicationSettings> ApplicationSettings::read(std::span<const std::uint8_t> bytes) {
-    ReadResult<ApplicationSettings> result;
+    return read(bytes, ApplicationSettings{});
+}
+
+ReadResult<ApplicationSettings> ApplicationSettings::read(std::span<const std::uint8_t> bytes,
+                                                          ApplicationSettings start) {
+    ReadResult<ApplicationSettings> result{std::move(start)};
     auto& r = result.record;
     ArchiveReader in(bytes);
     result.complete = readFlag(in, r.alwaysOnTop) && readFlag(in, r.confirmOnClose) &&

@@ -43,6 +43,9 @@ struct ApplicationSettings {
     std::u16string recordingFolder; // the home folder when empty
 
     static ReadResult<ApplicationSettings> read(std::span<const std::uint8_t> bytes);
+    // Fields the file does not hold keep their values in `start`.
+    static ReadResult<ApplicationSettings> read(std::span<const std::uint8_t> bytes,
+                                                ApplicationSettings start);
     std::vector<std::uint8_t> write() const;
     // Fills the two texts that may be empty with their defaults.
     void applyDefaults(const std::u16string& homeFolder);

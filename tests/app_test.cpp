@@ -73,9 +73,12 @@ TEST_F(MainWindow, InitialisationLeavesTheWindowReady) {
     EXPECT_TRUE(view.trayIcon);
     EXPECT_EQ(view.trayTip, u"Ringlark");
     EXPECT_TRUE(view.messages.empty());
-    ASSERT_EQ(view.systemMenu.size(), 2u);
+    ASSERT_EQ(view.systemMenu.size(), 4u);
     EXPECT_EQ(view.systemMenu[0].first, 0);
     EXPECT_EQ(view.systemMenu[1], std::make_pair(CmdSysAbout, std::u16string(u"&About Ringlark 1.0.7...")));
+    // Beside About, the two windows nothing on the skin opens.
+    EXPECT_EQ(view.systemMenu[2], std::make_pair(Login, std::u16string(u"SIP Account...")));
+    EXPECT_EQ(view.systemMenu[3], std::make_pair(CmdSysOptions, std::u16string(u"Options...")));
 
     const std::pair<int, std::u16string> tips[] = {
         {Call, u"Dial"},         {End, u"Hang Up"},   {Line1 + 3, u"Line 4"}, {Hold, u"Place call on hold"},
@@ -403,9 +406,12 @@ TEST_F(MainWindow, AccountLoginHandsOverTheNewIdentity) {
         EXPECT_FALSE(view.shown) << "the main window hides while the login window is up";
         login.setText(UserNameEdit, u"new");
         login.setText(PasswordEdit, u"newpw");
+        login.rect = {320, 240, 300, 260};
         logic.onCommand(LoginButton);
     };
     main.onCommand(CmdAccountLogin);
+    EXPECT_EQ(view.rect.x, 320) << "the main window comes back where the login window stood";
+    EXPECT_EQ(view.rect.y, 240);
     EXPECT_GE(engine.count("shutdown()"), 1);
     EXPECT_EQ(main.userName, u"new");
     EXPECT_EQ(main.password, u"newpw");

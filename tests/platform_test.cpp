@@ -150,6 +150,30 @@ TEST(XdgAutostart, EntryRunsTheProgramByItsAbsolutePath) {
     EXPECT_NE(content.find("Exec=\"/opt/ring lark/\\\"x\\\"\\$/ringlark\"\n"), std::string::npos) << content;
 }
 
+TEST(XdgAutostart, TurningOffRemovesTheEntryWhoeverWroteIt) {
+    TempDir temp;
+    const auto entry = temp.path() / "autostart" / "ZUBSoftPhone.desktop";
+    XdgAutostart autostart(entry.string());
+    EXPECT_TRUE(autostart.removeProgram()) << "no entry is no entry left";
+    fs::create_directories(entry.parent_path());
+    writeFile(entry, {'E', 'x', 'e', 'c', '=', 'x'});
+    EXPECT_TRUE(autostart.removeProgram());
+    EXPECT_FALSE(fs::exists(entry));
+}
+
+TEST(XdgAutostart, FolderThatCannotBeWrittenFailsWithoutHarm) {
+    TempDir temp;
+    writeFile(temp.path() / "autostart", {'x'}); // a file where the folder should be
+    XdgAutostart blocked((temp.path() / "autostart" / "ZUBSoftPhone.desktop").string());
+    EXPECT_FALSE(blocked.registerProgram("/opt/ringlark/ringlark"));
+    EXPECT_FALSE(blocked.runsProgram("/opt/ringlark/ringlark"));
+
+    const auto entry = temp.path() / "other" / "ZUBSoftPhone.desktop";
+    fs::create_directories(entry / "inside"); // an entry that cannot be removed
+    XdgAutostart stuck(entry.string());
+    EXPECT_FALSE(stuck.removeProgram());
+}
+
 TEST(EngineLibrary, BindsEveryExportByName) {
     EngineLibrary engine(TEST_ENGINE_DIR);
     ASSERT_TRUE(engine.load());

@@ -511,3 +511,47 @@ TEST_F(OnScreen, ASecondCallOnLine2PutsLine1OnHold) {
 
     stopDialer();
 }
+
+// The login window typed into on the display, against the simulator and the registrar.
+TEST_F(OnScreen, TypedLoginRegistersAndOpensTheMainWindow) {
+    startServices("demo");
+    saveLogin(0, u"", u"");
+    const pid_t dialer = start(home.path() / "dialer.out");
+    const std::string found = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Ringlark Login$"});
+    const std::string login = found.substr(0, found.find('\n'));
+    ASSERT_FALSE(login.empty());
+
+    keys(login, {"d", "e", "m", "o", "Tab", "d", "e", "m", "o", "Tab", "space", "Return"});
+    EXPECT_TRUE(waitForLine(simulatorLog, "POST / 127.0.0.1 -> 200 balance of demo", 15s))
+        << readText(simulatorLog);
+    EXPECT_FALSE(mainWindow().empty());
+
+    ::kill(dialer, SIGTERM);
+    EXPECT_EQ(waitFor(dialer, 10s), 0);
+    const auto saved = savedLogin();
+    EXPECT_EQ(saved.userName, u"demo");
+    EXPECT_EQ(saved.savePassword, 1) << "Save Password was ticked with the space bar";
+}
+
+TEST_F(OnScreen, TypedWrongPasswordKeepsTheLoginWindow) {
+    startServices("demo");
+    saveLogin(0, u"demo", u"");
+    const pid_t dialer = start(home.path() / "dialer.out");
+    const std::string found = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Ringlark Login$"});
+    const std::string login = found.substr(0, found.find('\n'));
+    ASSERT_FALSE(login.empty());
+
+    keys(login, {"Tab", "w", "r", "o", "n", "g", "Return"});
+    const fs::path engineLog = data / "Ringlark" / "engine.log";
+    EXPECT_TRUE(waitForText([&] { return readText(engineLog); }, "LinphoneRegistrationFailed", 15s))
+        << readText(engineLog);
+    EXPECT_NE(readText(simulatorLog).find("-> 200 login from "), std::string::npos);
+    EXPECT_FALSE(xdotool({"search", "--onlyvisible", "--name", "^Ringlark Login$"}).empty())
+        << "the login window stays for another try";
+
+    ::kill(dialer, SIGTERM);
+    EXPECT_EQ(waitFor(dialer, 10s), 0);
+    EXPECT_EQ(readText(simulatorLog).find("balance of demo"), std::string::npos)
+        << "the main window never opened";
+    EXPECT_EQ(savedLogin().savePassword, 0);
+}

@@ -552,3 +552,140 @@ TEST_F(Login, UserNamesWithForbiddenCharactersAreRefused) {
     platform.ui.runModal(login);
     EXPECT_TRUE(platform.http.sent.empty());
 }
+
+TEST_F(Login, LoginCommandChecksComeFirst) {
+    const std::u16string forty(40, u'a');
+    struct Case {
+        const char* name;
+        bool connected;
+        std::u16string user, password;
+        std::vector<std::u16string> messages;
+        bool requested;
+    };
+    std::vector<Case> cases = {
+        {"no internet", false, u"ann", u"pw", {u"Internet is not available!"}, false},
+        {"blank user", true, u"", u"pw", {u"Username/Password must Not be blank"}, false},
+        {"blank password", true, u"ann", u"", {u"Username/Password must Not be blank"}, false},
+        {"spaces are a user name", true, u"   ", u"pw", {u"Invalid Username"}, false},
+        {"forty characters", true, forty, forty, {}, true},
+    };
+    for (char16_t refused : std::u16string_view(u"\\><\":][}|{` @^"))
+        cases.push_back({"refused character",
+                         true,
+                         u"an" + std::u16string(1, refused) + u"n",
+                         u"pw",
+                         {u"Invalid Username"},
+                         false});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform platform;
+        platform.network.connected = c.connected;
+        platform.http.queueScrambled(sampleProvisioningReply());
+        CZUBSoftPhoneDlg window{platform.window(files)};
+        CMainLogin login{window};
+        std::vector<std::u16string> messages;
+        bool editsOpen = false;
+        platform.ui.onModal[DlgLogin] = [&](DialogLogic& logic, FakeView& view) {
+            view.setText(UserNameEdit, c.user);
+            view.setText(PasswordEdit, c.password);
+            logic.onCommand(LoginButton);
+            for (const auto& m : view.messages)
+                messages.push_back(m.text);
+            editsOpen = view.isEnabled(UserNameEdit) && view.isEnabled(PasswordEdit);
+        };
+        platform.ui.runModal(login);
+        EXPECT_EQ(messages, c.messages);
+        EXPECT_EQ(platform.http.sent.size(), c.requested ? 1u : 0u);
+        if (!c.requested) {
+            EXPECT_TRUE(editsOpen) << "nothing started, nothing locked";
+            EXPECT_TRUE(platform.engine.calls.empty());
+        }
+    }
+}
+
+TEST_F(Login, EachRegistrationOutcomeDuringTheWait) {
+    struct Case {
+        int code;
+        std::u16string status; // empty: the window ended with OK
+    };
+    const Case cases[] = {
+        {200, u""},
+        {401, u"Wrong Username/Password"},
+        {403, u"Wrong Username/Password"},
+        {404, u"User Not Found"},
+        {408, u"Request Timeout"},
+        {0, u"Registering...Please wait"}, // no answer within the five pauses
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        FakePlatform platform;
+        for (int i = 0; i < 2; ++i)
+            platform.http.queueScrambled(sampleProvisioningReply());
+        platform.engine.registrationAnswer = c.code;
+        CZUBSoftPhoneDlg window{platform.window(files)};
+        CMainLogin login{window};
+        window.setLoginWindow(&login);
+        int waited = -1;
+        std::vector<std::string> secondPress;
+        platform.ui.onModal[DlgLogin] = [&](DialogLogic& logic, FakeView& view) {
+            view.setText(UserNameEdit, u"ann");
+            view.setText(PasswordEdit, u"pw");
+            logic.onCommand(LoginButton);
+            waited = platform.clock.waited;
+            if (view.ended)
+                return;
+            EXPECT_EQ(view.textOf(LoginStatus), c.status);
+            EXPECT_EQ(view.isEnabled(UserNameEdit), c.code != 0) << "a refusal opens the edits again";
+            EXPECT_TRUE(view.isVisible(LoginBusyPicture));
+            platform.engine.calls.clear();
+            platform.engine.registrationAnswer = 200;
+            logic.onCommand(LoginButton);
+            secondPress = platform.engine.calls;
+        };
+        const int result = platform.ui.runModal(login);
+        EXPECT_EQ(result, IdOk) << "at once, or after the second press";
+        EXPECT_EQ(waited, c.code == 200 ? 500 : 2500);
+        if (!c.status.empty()) {
+            ASSERT_GE(secondPress.size(), 3u);
+            EXPECT_EQ(secondPress[0], "shutdown()") << "a second press starts the engine afresh";
+            EXPECT_EQ(secondPress[1], "load()");
+            EXPECT_EQ(std::count(secondPress.begin(), secondPress.end(), "init(4,5070)"), 1);
+            EXPECT_TRUE(login.registered);
+        }
+    }
+}
+
+TEST_F(Login, TabGoesRoundUserPasswordAndSavePassword) {
+    platform.ui.onModal[DlgLogin] = [](DialogLogic& logic, FakeView& view) {
+        EXPECT_EQ(view.focus, UserNameEdit);
+        std::vector<int> visited;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_TRUE(logic.onKey({Key::Tab}));
+            visited.push_back(view.focus);
+        }
+        EXPECT_EQ(visited, (std::vector<int>{PasswordEdit, SavePasswordCheck, UserNameEdit, PasswordEdit}));
+        EXPECT_TRUE(logic.onKey({Key::Escape}));
+        EXPECT_FALSE(view.ended) << "Escape does not close the login window";
+        logic.onBodyPressed();
+        EXPECT_EQ(view.drags, 1);
+    };
+    platform.ui.runModal(login);
+}
+
+TEST_F(Login, PressesWhileALoginWaitsBelongToIt) {
+    platform.http.queueScrambled(sampleProvisioningReply());
+    platform.http.queueScrambled(sampleProvisioningReply());
+    platform.ui.onModal[DlgLogin] = [&](DialogLogic& logic, FakeView& view) {
+        view.setText(UserNameEdit, u"ann");
+        view.setText(PasswordEdit, u"pw");
+        platform.clock.duringWait = [&](int) {
+            logic.onCommand(LoginButton);
+            logic.onKey({Key::Enter});
+        };
+        logic.onCommand(LoginButton);
+        platform.clock.duringWait = nullptr;
+    };
+    platform.ui.runModal(login);
+    EXPECT_EQ(platform.http.sent.size(), 1u);
+    EXPECT_EQ(platform.engine.count("init(4,5070)"), 1);
+}

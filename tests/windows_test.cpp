@@ -9,8 +9,10 @@
 #include "support/Fakes.h"
 
 #include <QAbstractButton>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTextDocument>
 #include <QTimer>
@@ -97,6 +99,9 @@ class WindowsTest : public QObject {
     void terminationEndsTheProgramFromWhereverItArrives();
     void textFromOutsideIsNeverMarkup();
     void callStatesRenderForReview();
+    void optionsFromTheContextMenuApplyAlwaysOnTop();
+    void sipAccountWindowTakesWhatIsTyped();
+    void loginBusyPictureRunsWhileShown();
 
     void mainWindowControlsLieInsideOrOutsideTheSkin() {
         Recorder logic(DlgMain);
@@ -490,6 +495,128 @@ void WindowsTest::callStatesRenderForReview() {
     main.onCommand(Conference);
     QCOMPARE(host.text(StatusLabel), std::u16string(u"Conference Line (1:2)"));
     render("conference");
+}
+
+namespace {
+
+// Chooses the entry `text` of the popup menu that is open.
+bool chooseFromPopup(const QString& text) {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu)
+        return false;
+    for (QAction* action : menu->actions())
+        if (action->text() == text) {
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+            return true;
+        }
+    return false;
+}
+
+void renderForReview(QtDialogHost* host, const QString& name) {
+    const QString folder = QStringLiteral(WINDOWS_FOLDER);
+    QDir().mkpath(folder);
+    QApplication::processEvents();
+    QVERIFY(host->grab().save(folder + "/" + name + ".png"));
+}
+
+} // namespace
+
+void WindowsTest::optionsFromTheContextMenuApplyAlwaysOnTop() {
+    RealWindows program;
+    program.platform.http.queueScrambled(sampleProvisioningReply());
+    bool menuChosen = false, settingsShown = false, onTopAtApply = false, closed = false;
+    QTimer::singleShot(50, [&] {
+        QtDialogHost* main = activeWindow();
+        QVERIFY(main);
+        QVERIFY(!(main->windowFlags() & Qt::WindowStaysOnTopHint));
+        QTimer::singleShot(50, [&, main] {
+            QTimer::singleShot(50, [&, main] {
+                QtDialogHost* settings = activeWindow();
+                QVERIFY(settings && settings != main);
+                settingsShown = settings->logic().dialogId() == DlgSettings;
+                QVERIFY(!settings->isEnabled(OptApply));
+                QVERIFY(settings->text(OptCallsPerList) == u"10");
+                click(settings, OptAlwaysOnTop);
+                QVERIFY(settings->isEnabled(OptApply));
+                renderForReview(settings, QStringLiteral("134-Settings-open"));
+                click(settings, OptApply);
+                onTopAtApply = main->windowFlags() & Qt::WindowStaysOnTopHint;
+                // Enter in the number edit neither applies nor closes the window.
+                settings->setText(OptCallsPerList, u"");
+                QTest::keyClick(settings->control(OptCallsPerList), Qt::Key_Return);
+                QVERIFY(settings->isVisible());
+                settings->setText(OptCallsPerList, u"20");
+                click(settings, OptOk);
+                closed = !settings->isVisible();
+            });
+            menuChosen = chooseFromPopup(QStringLiteral("Options..."));
+        });
+        const QPoint at(20, 20);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, main->mapToGlobal(at));
+        QApplication::sendEvent(main, &event);
+        QTimer::singleShot(50, main, [&] { program.app.endSession(); });
+    });
+    QCOMPARE(program.app.run(), 0);
+    QVERIFY(menuChosen);
+    QVERIFY(settingsShown);
+    QVERIFY2(onTopAtApply, "Apply makes the main window stay on top at once");
+    QVERIFY(closed);
+    QVERIFY(program.messages().isEmpty());
+    const auto saved = ApplicationSettings::read(program.files.read(ApplicationFileName).value_or(Bytes{}));
+    QVERIFY(saved.complete);
+    QVERIFY(saved.record.alwaysOnTop);
+    QVERIFY(saved.record.callsPerList == u"20");
+}
+
+void WindowsTest::sipAccountWindowTakesWhatIsTyped() {
+    RealWindows program;
+    program.platform.http.queueScrambled(sampleProvisioningReply());
+    CZUBSoftPhoneDlg* dialer = nullptr;
+    SipAccount account;
+    bool ended = false;
+    QPoint shownAt;
+    QTimer::singleShot(50, [&] {
+        QtDialogHost* main = activeWindow();
+        QVERIFY(main);
+        dialer = dynamic_cast<CZUBSoftPhoneDlg*>(&main->logic());
+        QTimer::singleShot(50, [&, main] {
+            QtDialogHost* sip = activeWindow();
+            QVERIFY(sip && sip != main);
+            QCOMPARE(sip->logic().dialogId(), DlgSipLogin);
+            shownAt = sip->pos();
+            click(sip, SipRegister); // everything blank
+            QTest::keyClicks(sip->control(SipDomainEdit), QStringLiteral("sip.example"));
+            QTest::keyClicks(sip->control(SipPhoneIdEdit), QStringLiteral("4420"));
+            QTest::keyClicks(sip->control(SipPhonePinEdit), QStringLiteral("1234"));
+            renderForReview(sip, QStringLiteral("225-SIP-Account-typed"));
+            click(sip, SipRegister);
+            ended = !sip->isVisible();
+            account = dialer->options().accounts[0];
+        });
+        QTest::keyClick(main, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(main->focusedControl(), NumberEdit);
+        QTimer::singleShot(50, main, [&] { program.app.endSession(); });
+    });
+    QCOMPARE(program.app.run(), 0);
+    QVERIFY(dialer);
+    QVERIFY(ended);
+    QCOMPARE(shownAt, QPoint(370, 250));
+    QCOMPARE(program.messages(), QStringList{QStringLiteral("Ringlark\tSIP IP/Domain must not be blank")});
+    QVERIFY(account.registrar == u"sip.example");
+    QVERIFY(account.userName == u"4420");
+    QVERIFY(account.password == u"1234");
+    QCOMPARE(account.isDefault, 1);
+}
+
+void WindowsTest::loginBusyPictureRunsWhileShown() {
+    Recorder logic(DlgLogin);
+    QtDialogHost host(*findDialog(DlgLogin), logic);
+    host.show();
+    QWidget* busy = host.control(LoginBusyPicture);
+    const QImage still = qobject_cast<QLabel*>(busy)->pixmap(Qt::ReturnByValue).toImage();
+    QTRY_VERIFY(busy->property("busyFrame").toInt() >= 1);
+    QVERIFY(qobject_cast<QLabel*>(busy)->pixmap(Qt::ReturnByValue).toImage() != still);
 }
 
 QTEST_MAIN(WindowsTest)

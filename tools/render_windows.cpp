@@ -34,6 +34,17 @@ void fillSample(QtDialogHost& host) {
         host.setText(res::UserNameEdit, u"demo");
         host.setText(res::PasswordEdit, u"secret");
         host.setText(res::LoginStatus, u"Registering...Please wait");
+    } else if (host.logic().dialogId() == res::DlgSettings) {
+        host.addTreeItem(res::SettingsTree, u"General");
+        for (int id : {res::OptConfirmOnClose, res::OptPromptUpgrade, res::OptLettersToDigits,
+                       res::OptSendMessage, res::OptPlaceCall, res::OptRecordingFolder})
+            host.setVisible(id, false);
+        host.setDown(res::OptAlwaysOnTop, true);
+        host.setText(res::OptCallsPerList, u"10");
+    } else if (host.logic().dialogId() == res::DlgSipLogin) {
+        host.setText(res::SipDomainEdit, u"sip.ringlark.example");
+        host.setText(res::SipPhoneIdEdit, u"4420794600");
+        host.setText(res::SipPhonePinEdit, u"1234");
     }
 }
 

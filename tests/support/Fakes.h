@@ -86,6 +86,8 @@ class FakeView : public WindowPort {
     int focusedControl() const override { return focus; }
     void setRange(int id, int minimum, int maximum) override;
     void setLimit(int id, int maxCharacters) override { controls[id].limit = maxCharacters; }
+    std::map<int, std::vector<std::u16string>> treeItems;
+    void addTreeItem(int id, std::u16string_view text) override { treeItems[id].emplace_back(text); }
     MessageResult messageBox(std::u16string_view text, std::u16string_view title,
                              MessageButtons buttons) override;
     int popupMenu(int menuId, int x, int y) override;
@@ -261,17 +263,27 @@ class FakeAutostart : public Autostart {
   public:
     std::string registered;
     int writes = 0;
+    bool writable = true; // false: the autostart folder cannot be written
     bool runsProgram(const std::string& path) const override { return registered == path; }
     bool registerProgram(const std::string& path) override {
+        if (!writable)
+            return false;
         registered = path;
         ++writes;
+        return true;
+    }
+    bool removeProgram() override {
+        if (!writable)
+            return registered.empty();
+        registered.clear();
         return true;
     }
 };
 
 class FakeProgram : public ProgramInfo {
   public:
-    std::string programPath() const override { return "/opt/ringlark/ringlark"; }
+    std::string path = "/opt/ringlark/ringlark"; // empty: the program could not find itself
+    std::string programPath() const override { return path; }
     std::u16string homeFolder() const override { return u"/home/demo"; }
 };
 
