@@ -527,3 +527,20 @@ TEST_F(Windows, AccountTableIsNeverWrittenToTheAccountFile) {
     EXPECT_EQ(saved.userName, u"demo");
     EXPECT_EQ(saved.password, u"pw");
 }
+
+TEST_F(Windows, ASmallerCallsPerListTrimsTheRecentCallsAtOnce) {
+    auto& calls = main.recentCallsPanel();
+    for (const char16_t* number : {u"201", u"202", u"203", u"204"})
+        for (char16_t kind : {u'D', u'R', u'M'})
+            main.AddRecentCall(number, u"00:00:10", kind);
+    ASSERT_EQ(calls.log.received.size(), 4);
+    openOptions([&](CSettingsWindow& w, FakeView& v) {
+        v.setText(OptCallsPerList, u"2");
+        w.onEditChanged(OptCallsPerList);
+        w.onCommand(OptApply);
+    });
+    EXPECT_EQ(calls.log.dialed.size(), 2);
+    EXPECT_EQ(calls.log.received.size(), 2);
+    EXPECT_EQ(calls.log.missed.size(), 2);
+    EXPECT_EQ(calls.log.received.calls().back().number, u"204") << "the newest stay";
+}
