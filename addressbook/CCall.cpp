@@ -29,6 +29,10 @@ bool knownKind(char16_t kind) {
 
 } // namespace
 
+std::u16string_view CCall::TooltipTitle(char16_t kind) {
+    return kind == u'M' ? u"UnAnswered Call" : kind == u'R' ? u"Answered Call" : u"Dialed Call";
+}
+
 std::u16string CCall::DetailText(char16_t kind, const RecentCall& call) {
     const auto& number = call.number;
     switch (kind) {
@@ -80,7 +84,7 @@ void CCall::AddRecentCall(const std::u16string& number, const std::u16string& du
         const int image =
             kind == u'R' || (kind == u'D' && !duration.empty()) ? AnsweredImage : UnansweredImage;
         const int entry = view().treeInsert(CallsTree, parent, number, image, TreeInsert::First);
-        view().treeSetTooltip(CallsTree, entry, DetailText(kind, call));
+        view().treeSetTooltip(CallsTree, entry, DetailText(kind, call), TooltipTitle(kind));
     }
 
     if (list.size() >= limit) {
@@ -116,7 +120,7 @@ void CCall::fillFolder(char16_t kind) {
         const bool answered = !call.duration.empty();
         const int entry = view().treeInsert(CallsTree, parent, call.number,
                                             answered ? AnsweredImage : UnansweredImage, TreeInsert::First);
-        view().treeSetTooltip(CallsTree, entry, DetailText(kind, call));
+        view().treeSetTooltip(CallsTree, entry, DetailText(kind, call), TooltipTitle(kind));
     }
     view().treeExpand(CallsTree, parent);
 }
@@ -136,7 +140,7 @@ void CCall::BuildRecentCallsTree() {
         const int entry =
             v.treeInsert(CallsTree, dialed, record.number,
                          record.durationCost.empty() ? UnansweredImage : AnsweredImage, TreeInsert::First);
-        v.treeSetTooltip(CallsTree, entry, ServerDetailText(record));
+        v.treeSetTooltip(CallsTree, entry, ServerDetailText(record), TooltipTitle(u'D'));
     }
     v.treeExpand(CallsTree, dialed);
     fillFolder(u'R');

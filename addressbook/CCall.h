@@ -40,6 +40,8 @@ class CCall : public SidePanel {
 
     // The tooltip of an entry for a call of this run.
     static std::u16string DetailText(char16_t kind, const RecentCall& call);
+    // The title above an entry's detail text: what kind of call it was.
+    static std::u16string_view TooltipTitle(char16_t kind);
     // The tooltip of an entry for a server call record.
     static std::u16string ServerDetailText(const ServerCallRecord& record);
 

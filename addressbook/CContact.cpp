@@ -43,7 +43,8 @@ std::u16string CContact::SearchText(const ContactRecord& c) {
 
 int CContact::insertItem(const ContactRecord& contact, bool searchText) {
     const int item = view().treeInsert(ContactsTree, 0, contact.name(), NoImage, TreeInsert::Sorted);
-    view().treeSetTooltip(ContactsTree, item, searchText ? SearchText(contact) : LoadText(contact));
+    view().treeSetTooltip(ContactsTree, item, searchText ? SearchText(contact) : LoadText(contact),
+                          contact.name());
     return item;
 }
 
@@ -113,7 +114,7 @@ void CContact::file(const ContactRecord& entered, int selected) {
         v.treeRemove(ContactsTree, selected);
         item = v.treeInsert(ContactsTree, 0, entered.name(), NoImage, TreeInsert::Sorted);
     }
-    v.treeSetTooltip(ContactsTree, item, LoadText(entered));
+    v.treeSetTooltip(ContactsTree, item, LoadText(entered), entered.name());
     store.UpdateContact(oldName, entered);
 }
 

@@ -187,6 +187,8 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
         tree->setRootIsDecorated(false); // until an item gets children
         tree->setIconSize(QSize(16, 14));
         tree->setExpandsOnDoubleClick(false);
+        tree->setStyleSheet(
+            QStringLiteral("QToolTip { background-color: rgb(220, 220, 220); color: #1c2430; }"));
         connect(tree, &QTreeWidget::itemDoubleClicked, this, [this, id] { logic_.onTreeActivated(id); });
         connect(tree, &QTreeWidget::itemClicked, this, [this, id] { logic_.onCommand(id); });
         return tree;
@@ -572,10 +574,13 @@ void QtDialogHost::treeRemove(int /*id*/, int item) {
     }
 }
 
-void QtDialogHost::treeSetTooltip(int /*id*/, int item, std::u16string_view tip) {
+void QtDialogHost::treeSetTooltip(int /*id*/, int item, std::u16string_view tip, std::u16string_view title) {
     // Detail texts line up with spaces and line feeds: keep every one of them.
     if (QTreeWidgetItem* found = treeItems_.value(item))
-        found->setToolTip(0, Qt::convertFromPlainText(qs(tip), Qt::WhiteSpacePre));
+        found->setToolTip(
+            0,
+            QStringLiteral("<p style='white-space:pre'><b>\u24d8 %1</b></p>").arg(qs(title).toHtmlEscaped()) +
+                Qt::convertFromPlainText(qs(tip), Qt::WhiteSpacePre));
 }
 
 std::u16string QtDialogHost::treeLabel(int /*id*/, int item) const {

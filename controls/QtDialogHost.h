@@ -76,7 +76,7 @@ class QtDialogHost : public QDialog, public WindowPort {
     void treeClear(int id) override;
     int treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) override;
     void treeRemove(int id, int item) override;
-    void treeSetTooltip(int id, int item, std::u16string_view tip) override;
+    void treeSetTooltip(int id, int item, std::u16string_view tip, std::u16string_view title) override;
     std::u16string treeLabel(int id, int item) const override;
     std::vector<int> treeChildren(int id, int parent) const override;
     int treeParent(int id, int item) const override;

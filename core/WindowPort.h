@@ -89,7 +89,8 @@ class WindowPort {
     virtual void treeClear(int id) = 0;
     virtual int treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) = 0;
     virtual void treeRemove(int id, int item) = 0;
-    virtual void treeSetTooltip(int id, int item, std::u16string_view tip) = 0;
+    // The detail text shown while the pointer rests on the item, under a title with an information mark.
+    virtual void treeSetTooltip(int id, int item, std::u16string_view tip, std::u16string_view title) = 0;
     virtual std::u16string treeLabel(int id, int item) const = 0;
     virtual std::vector<int> treeChildren(int id, int parent) const = 0; // in the order shown
     virtual int treeParent(int id, int item) const = 0;

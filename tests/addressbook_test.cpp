@@ -420,6 +420,8 @@ TEST_F(Panels, AddedContactsAreListedSortedWithTheirNumber) {
     EXPECT_EQ(contactLabels(), (std::vector<std::u16string>{u"Ann", u"bob", u"Cy"}));
     EXPECT_EQ(contactTip(u"Ann"), u"\n     Mobile           12345    \n\n");
     EXPECT_EQ(contactTip(u"Cy"), u"\n     Phone           777    \n\n");
+    EXPECT_EQ(contactsView().treeNode(ContactsTree, contactItem(u"Ann")).tooltipTitle, u"Ann")
+        << "titled with the name";
     EXPECT_EQ(contactTip(u"bob"), u"\n     Pager           555    \n\n");
     EXPECT_EQ(names(contacts().store), (std::vector<std::u16string>{u"bob", u"Ann", u"Cy"}));
     EXPECT_EQ(contacts().store.at(1)[FieldAddressType], u"HA");
@@ -704,6 +706,10 @@ TEST_F(Panels, FinishedCallsGoToTheirListsAndFolders) {
               u"\nNAME                503\nNubmer             503\nTime      "
               u"            Wed Dec 09 09:05:09 2026\nDuration            "
               u"00:00:09\n");
+    for (const auto& [folderName, title] : {std::pair{u"Dialed Calls", u"Dialed Call"},
+                                            {u"Received Calls", u"Answered Call"},
+                                            {u"Missed Calls", u"UnAnswered Call"}})
+        EXPECT_EQ(node(folderName, 0).tooltipTitle, title);
     EXPECT_EQ(node(u"Missed Calls", 0).image, 1);
     // The time text ends in a line feed of its own.
     EXPECT_EQ(node(u"Missed Calls", 0).tooltip,

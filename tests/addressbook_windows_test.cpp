@@ -145,6 +145,7 @@ void AddressBookWindowsTest::contactIsAddedFoundAndCalled() {
     QTextDocument tip;
     tip.setHtml(tree->topLevelItem(0)->toolTip(0));
     QVERIFY2(tip.toPlainText().contains("     Mobile           12345    "), "the spaces are kept");
+    QVERIFY2(tip.toPlainText().startsWith(QStringLiteral("\u24d8 Anna Lee")), "titled with the name");
 
     // A second contact, then the search narrows the list to the first.
     chooseFromNextMenu(CmdAddContact);

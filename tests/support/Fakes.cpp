@@ -67,7 +67,7 @@ std::u16string folded(std::u16string_view text) {
 int FakeView::treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) {
     auto& tree = trees[id];
     const int item = tree.next++;
-    tree.items[item] = TreeNode{parent, std::u16string(label), image, {}, false};
+    tree.items[item] = TreeNode{parent, std::u16string(label), image, {}, {}, false};
     auto& siblings = tree.children[parent];
     auto at = siblings.end();
     if (where == TreeInsert::First)

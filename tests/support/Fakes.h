@@ -42,7 +42,7 @@ class FakeView : public WindowPort {
         int parent = 0;
         std::u16string label;
         int image = 0;
-        std::u16string tooltip;
+        std::u16string tooltip, tooltipTitle;
         bool expanded = false;
     };
     struct Tree {
@@ -128,8 +128,9 @@ class FakeView : public WindowPort {
     void treeClear(int id) override { trees[id] = Tree{}; }
     int treeInsert(int id, int parent, std::u16string_view label, int image, TreeInsert where) override;
     void treeRemove(int id, int item) override;
-    void treeSetTooltip(int id, int item, std::u16string_view tip) override {
+    void treeSetTooltip(int id, int item, std::u16string_view tip, std::u16string_view title) override {
         trees[id].items[item].tooltip = tip;
+        trees[id].items[item].tooltipTitle = title;
     }
     std::u16string treeLabel(int id, int item) const override;
     std::vector<int> treeChildren(int id, int parent) const override;
