@@ -61,6 +61,15 @@ std::u16string userPart(const std::u16string& uri) {
     return rest;
 }
 
+// "host", "host:port", "[v6]" or "[v6]:port": the host alone.
+std::u16string hostPart(const std::u16string& address) {
+    if (!address.empty() && address.front() == u'[')
+        return address.substr(1, address.find(u']') - 1);
+    if (std::count(address.begin(), address.end(), u':') == 1)
+        return address.substr(0, address.find(u':'));
+    return address;
+}
+
 void replaceAll(std::u16string& text, std::u16string_view from, std::u16string_view to) {
     for (auto at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
@@ -147,7 +156,7 @@ void CallControl::OnCallState(int callId, int state) {
 }
 
 void CallControl::handleCallState(int callId, int state) {
-    if (!services_.network.isConnected(toUtf8(window_.registrarHost()))) {
+    if (!services_.network.isConnected(toUtf8(hostPart(window_.registrarHost())))) {
         window_.guardedMessage(u"Internet is not available!");
         return;
     }

@@ -413,6 +413,17 @@ TEST_F(Calls, CommandsWhileNotRegistered) {
     EXPECT_TRUE(engine.calls.empty());
 }
 
+TEST_F(Calls, EventsWithoutANetworkAreDroppedWithAMessage) {
+    platform.network.asked.clear();
+    platform.network.connected = false;
+    main.provisioned.registrarip = u"127.0.0.1:5070";
+    main.OnCallState(7, 2);
+    EXPECT_FALSE(line(0).inUse);
+    EXPECT_EQ(messages(), std::vector<std::u16string>{u"Internet is not available!"});
+    EXPECT_EQ(platform.network.asked, std::vector<std::string>{"127.0.0.1"})
+        << "the registrar's host, port or not";
+}
+
 TEST_F(Calls, AutoAnswerTakesTheCall) {
     main.onCommand(AutoAnswer);
     EXPECT_TRUE(view.at(AutoAnswer).down);
