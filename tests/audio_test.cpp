@@ -1,11 +1,15 @@
-// The speaker and microphone volumes over a mixer in memory, and the real ALSA
-// mixer on a machine without a card.
+// The speaker and microphone volumes over a mixer in memory, the main window's
+// sliders driving them, and the real ALSA mixer on a machine without a card.
 #include "audio/CVolumeInXXX.h"
 #include "audio/CVolumeOutWave.h"
+#include "core/Text.h"
+#include "platform/DataFolder.h"
 #include "platform/Platform.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
+
+using namespace res;
 
 namespace {
 
@@ -228,4 +232,103 @@ TEST(AlsaVolumes, WithoutASoundCardEverythingIsUnavailableAndNothingCrashes) {
     expectUnavailable(microphone);
     EXPECT_FALSE(FindMicrophoneSource(alsa, [](int, const MixerElement&) { return true; }));
     EXPECT_TRUE(poster.tasks.empty());
+}
+
+namespace {
+
+struct MainWindowVolumes : testing::Test {
+    TempDir temp;
+    DataFolder files{(temp.path() / "Ringlark").string()};
+    FakePlatform platform;
+    FakeMixer& card = platform.mixer;
+    FakeView view;
+    CZUBSoftPhoneDlg main{platform.window(files)};
+    const std::string pcm = FakeMixer::key(*card.playback);
+    const std::string mic = "Mic capture 0";
+
+    void open() {
+        ASSERT_TRUE(files.ensureFolder());
+        main.replyText = fromUtf8(sampleProvisioningReply());
+        main.userName = u"demo";
+        platform.http.queueScrambled("prepaid#12.40");
+        main.attach(&view);
+        main.onInitDialog();
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowVolumes, StartShowsTheSlidersHalfWayWithBothVolumesFull) {
+    card.sources.insert(card.sources.begin(), FakeMixer::element("Aux", true, 1, true));
+    open();
+    for (int id : {MicSlider, SpeakerSlider}) {
+        EXPECT_EQ(view.at(id).position, 32000) << id;
+        EXPECT_EQ(view.at(id).maximum, 65535) << id;
+    }
+    EXPECT_EQ(card.volumes[pcm], (std::vector<long>{65535, 65535}));
+    EXPECT_EQ(card.volumes[mic], std::vector<long>{65535});
+    EXPECT_TRUE(card.switches.at(pcm)) << "the playback line is switched on";
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(MainWindowVolumes, DraggingASliderSetsItsVolumeTopLoudest) {
+    open();
+    struct Case {
+        int slider;
+        int position;
+        const std::string& element;
+        long volume;
+    };
+    const Case cases[] = {{SpeakerSlider, 0, pcm, 65535},
+                          {SpeakerSlider, 65535, pcm, 0},
+                          {SpeakerSlider, 32000, pcm, 33535},
+                          {MicSlider, 1, mic, 65534},
+                          {MicSlider, 65000, mic, 535}};
+    for (const auto& c : cases) {
+        card.sets.clear();
+        main.onSliderMoving(c.slider, c.position);
+        ASSERT_FALSE(card.sets.empty()) << c.slider << " at " << c.position;
+        for (const auto& set : card.sets) {
+            EXPECT_EQ(set.element, c.element);
+            EXPECT_EQ(set.value, c.volume);
+        }
+    }
+}
+
+TEST_F(MainWindowVolumes, OnlyADragChangesAVolume) {
+    open();
+    card.sets.clear();
+    main.onSliderMoved(SpeakerSlider, 1000); // released, clicked or keyed
+    main.onSliderMoved(MicSlider, 1000);
+    main.onSliderMoving(SpeakerSlider, -1); // nothing a slider of 0-65535 reports
+    main.onSliderMoving(SpeakerSlider, 70000);
+    main.onSliderMoving(Call, 1000);
+    EXPECT_TRUE(card.sets.empty());
+}
+
+TEST_F(MainWindowVolumes, WithoutAMicrophoneOnlyTheSpeakerFollowsItsSlider) {
+    card.sources = {FakeMixer::element("Line", true, 2, true)};
+    open();
+    ASSERT_NE(main.microphoneVolume(), nullptr);
+    EXPECT_FALSE(main.microphoneVolume()->IsAvailable());
+    card.sets.clear();
+    main.onSliderMoving(MicSlider, 100);
+    EXPECT_TRUE(card.sets.empty());
+    main.onSliderMoving(SpeakerSlider, 100);
+    EXPECT_FALSE(card.sets.empty());
+    EXPECT_TRUE(view.messages.empty()) << "nothing is reported beyond the start-up message";
+}
+
+TEST_F(MainWindowVolumes, WithoutASoundCardOnlyTheStartUpMessageIsShown) {
+    card.present = false;
+    open();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, u"Sound Card Not Detected ");
+    EXPECT_FALSE(main.speakerVolume()->IsAvailable());
+    EXPECT_FALSE(main.microphoneVolume()->IsAvailable());
+    main.onSliderMoving(SpeakerSlider, 100);
+    main.onSliderMoving(MicSlider, 100);
+    EXPECT_EQ(view.at(SpeakerSlider).position, 32000);
+    EXPECT_EQ(view.messages.size(), 1u);
+    EXPECT_TRUE(card.sets.empty());
 }
