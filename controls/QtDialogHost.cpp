@@ -1,5 +1,6 @@
 #include "QtDialogHost.h"
 
+#include "QtBitmapSlider.h"
 #include "QtMessages.h"
 #include "Skin.h"
 
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QSlider>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTextDocument>
@@ -175,19 +175,11 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
         return edit;
     }
     case K::Slider: {
-        auto* slider = new QSlider(Qt::Horizontal, this);
-        slider->setFocusPolicy(Qt::NoFocus);
+        auto* slider = new QtBitmapSlider(Qt::Horizontal, this);
         // Position 0 lies at the right end, so that the loudest, position 0, lies where users look for it.
-        slider->setInvertedAppearance(true);
-        connect(slider, &QSlider::sliderMoved, this,
-                [this, id](int position) { logic_.onSliderMoving(id, position); });
-        connect(slider, &QSlider::sliderReleased, this,
-                [this, id, slider] { logic_.onSliderMoved(id, slider->value()); });
-        // A click beside the handle or a key moves it without a drag: only its final place is reported.
-        connect(slider, &QSlider::valueChanged, this, [this, id, slider](int position) {
-            if (!slider->isSliderDown())
-                logic_.onSliderMoved(id, position);
-        });
+        slider->setReversed(true);
+        slider->onMoving = [this, id](int position) { logic_.onSliderMoving(id, position); };
+        slider->onMoved = [this, id](int position) { logic_.onSliderMoved(id, position); };
         return slider;
     }
     case K::Tree: {
@@ -354,15 +346,13 @@ int QtDialogHost::focusedControl() const {
 }
 
 void QtDialogHost::setRange(int id, int minimum, int maximum) {
-    if (auto* slider = qobject_cast<QSlider*>(control(id)))
+    if (auto* slider = dynamic_cast<QtBitmapSlider*>(control(id)))
         slider->setRange(minimum, maximum);
 }
 
 void QtDialogHost::setPosition(int id, int position) {
-    if (auto* slider = qobject_cast<QSlider*>(control(id))) {
-        const QSignalBlocker quiet(slider); // what the logic sets is no move of the user's
-        slider->setValue(position);
-    }
+    if (auto* slider = dynamic_cast<QtBitmapSlider*>(control(id)))
+        slider->setPosition(position); // what the logic sets is no move of the user's: nothing reported
 }
 
 void QtDialogHost::setLimit(int id, int maxCharacters) {

@@ -2,34 +2,19 @@
 // volume as it goes, a click or a key sets none.
 #include "app/CZUBSoftPhoneDlg.h"
 #include "app/ui/QtUi.h"
+#include "controls/QtBitmapSlider.h"
 #include "controls/QtDialogHost.h"
 #include "core/Text.h"
 #include "platform/DataFolder.h"
 #include "support/Fakes.h"
 
-#include <QSlider>
-#include <QStyleOptionSlider>
 #include <QtTest>
 
 using namespace res;
 
 namespace {
 
-QPoint handleCentre(QSlider* slider) {
-    QStyleOptionSlider option;
-    option.initFrom(slider);
-    option.orientation = slider->orientation();
-    option.minimum = slider->minimum();
-    option.maximum = slider->maximum();
-    option.sliderPosition = option.sliderValue = slider->value();
-    option.upsideDown = slider->invertedAppearance();
-    option.subControls = QStyle::SC_All;
-    return slider->style()
-        ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
-        .center();
-}
-
-void sendMouse(QSlider* slider, QEvent::Type type, QPoint at) {
+void sendMouse(QWidget* slider, QEvent::Type type, QPoint at) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, at, slider->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
     QApplication::sendEvent(slider, &event);
@@ -56,22 +41,22 @@ class AudioWindowsTest : public QObject {
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
 
-        auto* speaker = qobject_cast<QSlider*>(host.control(SpeakerSlider));
+        auto* speaker = dynamic_cast<QtBitmapSlider*>(host.control(SpeakerSlider));
         QVERIFY(speaker);
-        QCOMPARE(speaker->value(), 32000);
+        QCOMPARE(speaker->position(), 32000);
         const std::string pcm = FakeMixer::key(*platform.mixer.playback);
         QCOMPARE(platform.mixer.volumes[pcm], (std::vector<long>{65535, 65535}));
 
         // The right end is the loudest: dragging right raises the volume step by step.
         platform.mixer.sets.clear();
-        QPoint at = handleCentre(speaker);
+        QPoint at = speaker->thumbCentre();
         sendMouse(speaker, QEvent::MouseButtonPress, at);
         std::vector<long> heard;
         for (int step = 0; step < 3; ++step) {
             at.rx() += 10;
             sendMouse(speaker, QEvent::MouseMove, at);
             QCOMPARE(platform.mixer.volumes[pcm],
-                     (std::vector<long>{65535 - speaker->value(), 65535 - speaker->value()}));
+                     (std::vector<long>{65535 - speaker->position(), 65535 - speaker->position()}));
             heard.push_back(platform.mixer.volumes[pcm][0]);
         }
         QVERIFY2(heard[0] > 65535 - 32000 && heard[0] < heard[1] && heard[1] < heard[2],
@@ -80,25 +65,34 @@ class AudioWindowsTest : public QObject {
         sendMouse(speaker, QEvent::MouseButtonRelease, at);
         QCOMPARE(platform.mixer.sets.size(), setsWhileDragging);
 
-        // A click beside the handle and a key move it, but set no volume.
-        const int before = speaker->value();
-        sendMouse(speaker, QEvent::MouseButtonPress, QPoint(2, speaker->height() / 2));
-        sendMouse(speaker, QEvent::MouseButtonRelease, QPoint(2, speaker->height() / 2));
+        // A click on the thumb and a key report only where the thumb ends: no volume.
+        at = speaker->thumbCentre();
+        sendMouse(speaker, QEvent::MouseButtonPress, at);
+        sendMouse(speaker, QEvent::MouseButtonRelease, at);
+        const int before = speaker->position();
         QTest::keyClick(speaker, Qt::Key_Home);
-        QVERIFY(speaker->value() != before);
+        QCOMPARE(speaker->position(), 0);
+        QVERIFY(before != 0);
         QCOMPARE(platform.mixer.sets.size(), setsWhileDragging);
 
+        // A press away from the thumb takes it there at once, and that is heard.
+        const QPoint leftEnd(1, speaker->height() / 2);
+        sendMouse(speaker, QEvent::MouseButtonPress, leftEnd);
+        sendMouse(speaker, QEvent::MouseButtonRelease, leftEnd);
+        QCOMPARE(speaker->position(), 65535);
+        QCOMPARE(platform.mixer.volumes[pcm], (std::vector<long>{0, 0}));
+
         // The microphone slider drives the microphone.
-        auto* mic = qobject_cast<QSlider*>(host.control(MicSlider));
+        auto* mic = dynamic_cast<QtBitmapSlider*>(host.control(MicSlider));
         platform.mixer.sets.clear();
-        at = handleCentre(mic);
+        at = mic->thumbCentre();
         sendMouse(mic, QEvent::MouseButtonPress, at);
         sendMouse(mic, QEvent::MouseMove, at + QPoint(-15, 0));
         sendMouse(mic, QEvent::MouseButtonRelease, at + QPoint(-15, 0));
         QVERIFY(!platform.mixer.sets.empty());
         for (const auto& set : platform.mixer.sets)
             QCOMPARE(set.element, std::string("Mic capture 0"));
-        QCOMPARE(platform.mixer.volumes["Mic capture 0"][0], long(65535 - mic->value()));
+        QCOMPARE(platform.mixer.volumes["Mic capture 0"][0], long(65535 - mic->position()));
     }
 };
 
