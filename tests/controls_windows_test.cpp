@@ -1,5 +1,5 @@
-// The volume sliders of the real main window, offscreen: a drag sets the
-// volume as it goes, a click or a key sets none.
+// The skinned controls of the real main window, offscreen: the volume sliders
+// set the volume as they are dragged, and the buttons count every click.
 #include "app/CZUBSoftPhoneDlg.h"
 #include "app/ui/QtUi.h"
 #include "controls/QtBitmapSlider.h"
@@ -14,6 +14,14 @@ using namespace res;
 
 namespace {
 
+// Logic that records the commands it is sent.
+class Commands : public DialogLogic {
+  public:
+    int dialogId() const override { return DlgMain; }
+    void onCommand(int id) override { received.push_back(id); }
+    std::vector<int> received;
+};
+
 void sendMouse(QWidget* slider, QEvent::Type type, QPoint at) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, at, slider->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
@@ -22,10 +30,23 @@ void sendMouse(QWidget* slider, QEvent::Type type, QPoint at) {
 
 } // namespace
 
-class AudioWindowsTest : public QObject {
+class ControlsWindowsTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void aDoubleClickOnAButtonIsTwoPresses() {
+        // Typing "55" quickly on the keypad is a double click on one key.
+        Commands logic;
+        QtDialogHost host(*findDialog(DlgMain), logic);
+        host.show();
+        QWidget* five = host.control(Key1 + 4);
+        const QPoint at = five->rect().center();
+        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                          QEvent::MouseButtonRelease})
+            sendMouse(five, type, at);
+        QCOMPARE(logic.received, (std::vector<int>{Key1 + 4, Key1 + 4}));
+    }
+
     void draggingTheSpeakerSliderSetsThePlaybackVolume() {
         TempDir temp;
         DataFolder files((temp.path() / "Ringlark").string());
@@ -96,5 +117,5 @@ class AudioWindowsTest : public QObject {
     }
 };
 
-QTEST_MAIN(AudioWindowsTest)
-#include "audio_windows_test.moc"
+QTEST_MAIN(ControlsWindowsTest)
+#include "controls_windows_test.moc"
