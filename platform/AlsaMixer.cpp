@@ -97,6 +97,18 @@ int noticeElement(snd_mixer_elem_t* elem, unsigned int mask) {
 
 } // namespace
 
+long AlsaMixer::toFullScale(long raw, long minimum, long maximum) {
+    const long long span = static_cast<long long>(maximum) - minimum;
+    const long long along = std::clamp<long long>(static_cast<long long>(raw) - minimum, 0, span);
+    return static_cast<long>((along * FullScale + span / 2) / span);
+}
+
+long AlsaMixer::toRaw(long value, long minimum, long maximum) {
+    const long long span = static_cast<long long>(maximum) - minimum;
+    const long long along = std::clamp<long long>(value, 0, FullScale);
+    return static_cast<long>(minimum + (along * span + FullScale / 2) / FullScale);
+}
+
 std::unique_ptr<AlsaMixer> AlsaMixer::open() {
     snd_mixer_t* handle = openDefault();
     return handle ? std::unique_ptr<AlsaMixer>(new AlsaMixer(handle)) : nullptr;
@@ -154,8 +166,7 @@ std::vector<long> AlsaMixer::volume(const MixerElement& element) {
                                            : snd_mixer_selem_get_playback_volume(elem, channel, &raw);
         if (result < 0)
             return {};
-        raw = std::clamp(raw, minimum, maximum);
-        values.push_back(((raw - minimum) * FullScale + (maximum - minimum) / 2) / (maximum - minimum));
+        values.push_back(toFullScale(raw, minimum, maximum));
     }
     return values;
 }
@@ -168,7 +179,7 @@ bool AlsaMixer::setVolume(const MixerElement& element, int channel, long value) 
     const auto channels = channelsOf(elem, element.capture);
     if (channel < 0 || static_cast<std::size_t>(channel) >= channels.size())
         return false;
-    const long raw = minimum + (value * (maximum - minimum) + FullScale / 2) / FullScale;
+    const long raw = toRaw(value, minimum, maximum);
     const auto id = channels[static_cast<std::size_t>(channel)];
     return (element.capture ? snd_mixer_selem_set_capture_volume(elem, id, raw)
                             : snd_mixer_selem_set_playback_volume(elem, id, raw)) >= 0;

@@ -29,6 +29,9 @@ class AlsaMixer final : public Mixer {
     void watch(std::function<void(const std::string& name, int index)> changed) override;
 
     static constexpr long FullScale = 65535;
+    // A card's raw value within minimum..maximum (maximum above minimum) on 0..FullScale, and back.
+    static long toFullScale(long raw, long minimum, long maximum);
+    static long toRaw(long value, long minimum, long maximum);
 
   private:
     explicit AlsaMixer(_snd_mixer* handle) : handle_(handle) {}

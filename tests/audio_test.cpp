@@ -3,6 +3,7 @@
 #include "audio/CVolumeInXXX.h"
 #include "audio/CVolumeOutWave.h"
 #include "core/Text.h"
+#include "platform/AlsaMixer.h"
 #include "platform/DataFolder.h"
 #include "platform/Platform.h"
 #include "support/Fakes.h"
@@ -232,6 +233,31 @@ TEST(AlsaVolumes, WithoutASoundCardEverythingIsUnavailableAndNothingCrashes) {
     expectUnavailable(microphone);
     EXPECT_FALSE(FindMicrophoneSource(alsa, [](int, const MixerElement&) { return true; }));
     EXPECT_TRUE(poster.tasks.empty());
+}
+
+TEST(AlsaVolumes, EveryCardsRangeIsShownOn0To65535AndBack) {
+    struct Range {
+        long minimum, maximum;
+    };
+    const Range ranges[] = {{0, 87}, {0, 31}, {0, 1}, {-10239, 400}, {0, 65536}, {0, 2147483647}};
+    for (const auto& r : ranges) {
+        SCOPED_TRACE(std::to_string(r.minimum) + ".." + std::to_string(r.maximum));
+        EXPECT_EQ(AlsaMixer::toFullScale(r.minimum, r.minimum, r.maximum), 0);
+        EXPECT_EQ(AlsaMixer::toFullScale(r.maximum, r.minimum, r.maximum), 65535);
+        EXPECT_EQ(AlsaMixer::toRaw(0, r.minimum, r.maximum), r.minimum);
+        EXPECT_EQ(AlsaMixer::toRaw(65535, r.minimum, r.maximum), r.maximum);
+        // A value the card reports comes back as itself when set again, as near as 0..65535 can hold it.
+        const long span = r.maximum - r.minimum;
+        const long slack = span / 65535;
+        for (long raw : {r.minimum + span / 3, r.minimum + span / 2, r.maximum - 1}) {
+            const long back =
+                AlsaMixer::toRaw(AlsaMixer::toFullScale(raw, r.minimum, r.maximum), r.minimum, r.maximum);
+            EXPECT_LE(std::abs(back - raw), slack) << raw;
+        }
+        // A card reporting beyond its own range shows the nearest end.
+        EXPECT_EQ(AlsaMixer::toFullScale(r.maximum + 5, r.minimum, r.maximum), 65535);
+        EXPECT_EQ(AlsaMixer::toFullScale(r.minimum - 5, r.minimum, r.maximum), 0);
+    }
 }
 
 namespace {
