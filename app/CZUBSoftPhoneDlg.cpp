@@ -134,6 +134,7 @@ void CZUBSoftPhoneDlg::onInitDialog() {
     addTooltips();
     v.setRange(SpeakerSlider, 0, 65535);
     v.setRange(MicSlider, 0, 65535);
+    createVolumes();
 
     services_.ui.createModeless(contacts_);
     services_.ui.createModeless(calls_);
@@ -538,6 +539,36 @@ void CZUBSoftPhoneDlg::onFirstSize() {
 
 void CZUBSoftPhoneDlg::onShown() {
     view().setFocus(NumberEdit);
+}
+
+void CZUBSoftPhoneDlg::createVolumes() {
+    constexpr int SliderStart = 32000;
+    view().setPosition(MicSlider, SliderStart);
+    view().setPosition(SpeakerSlider, SliderStart);
+    speakerVolume_ = std::make_unique<CVolumeOutWave>(services_.mixer, services_.poster);
+    speakerVolume_->Enable();
+    int microphone = -1;
+    FindMicrophoneSource(services_.mixer, [&microphone](int index, const MixerElement& source) {
+        if (!source.microphone)
+            return true;
+        microphone = index;
+        return false;
+    });
+    microphoneVolume_ = std::make_unique<CVolumeInXXX>(services_.mixer, services_.poster, microphone);
+    // Full volume, whatever the sliders show; the first drag brings the two in line.
+    speakerVolume_->SetVolume(65535);
+    microphoneVolume_->SetVolume(65535);
+}
+
+void CZUBSoftPhoneDlg::onSliderMoving(int id, int position) {
+    // The top of a slider is the loudest; only a drag changes a volume.
+    IVolume* volume = nullptr;
+    if (id == MicSlider)
+        volume = microphoneVolume_.get();
+    else if (id == SpeakerSlider)
+        volume = speakerVolume_.get();
+    if (volume && position >= 0 && position <= 65535)
+        volume->SetVolume(static_cast<unsigned long>(65535 - position));
 }
 
 void CZUBSoftPhoneDlg::onBodyPressed() {

@@ -3,6 +3,8 @@
 #include "addressbook/AddressBookOwner.h"
 #include "addressbook/CCall.h"
 #include "addressbook/CContact.h"
+#include "audio/CVolumeInXXX.h"
+#include "audio/CVolumeOutWave.h"
 #include "core/DialogLogic.h"
 #include "core/OperatorConfig.h"
 #include "core/Ports.h"
@@ -69,6 +71,8 @@ class CZUBSoftPhoneDlg : public DialogLogic,
     // The login window that started this run, if any; Account Login reuses it.
     void setLoginWindow(CMainLogin* login) { login_ = login; }
     CMainLogin* loginWindow() const { return login_; }
+    IVolume* speakerVolume() const { return speakerVolume_.get(); }
+    IVolume* microphoneVolume() const { return microphoneVolume_.get(); }
     MainWindowServices& services() override { return services_; }
     WindowPort* mainView() override { return attached() ? &view() : nullptr; }
     void clearRegistrationConfirmed() override { registrationConfirmed = false; }
@@ -83,6 +87,7 @@ class CZUBSoftPhoneDlg : public DialogLogic,
     void onFirstSize() override;
     void onShown() override;
     void onBodyPressed() override;
+    void onSliderMoving(int id, int position) override;
     void onTrayClick(TrayClick click) override;
     void onCloseRequest() override { QuitSequence(); }
     void onSessionEnd() override;
@@ -161,6 +166,7 @@ class CZUBSoftPhoneDlg : public DialogLogic,
     void sipAccountLogin(int opener);
     void openOptions();
     void showAbout();
+    void createVolumes();
     void showPanel(SidePanel& panel, int reopenButton, bool dock);
     // Shows a message with the side panels closed and the guard raised.
     MessageResult guardedBox(std::u16string_view text, std::u16string_view title = u"Ringlark",
@@ -181,4 +187,6 @@ class CZUBSoftPhoneDlg : public DialogLogic,
     bool panelsCreated_ = false;
     CMainLogin* login_ = nullptr;
     std::unique_ptr<CMainLogin> ownLogin_; // for Account Login after an automatic start
+    std::unique_ptr<CVolumeOutWave> speakerVolume_;
+    std::unique_ptr<CVolumeInXXX> microphoneVolume_;
 };

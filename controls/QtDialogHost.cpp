@@ -1,5 +1,6 @@
 #include "QtDialogHost.h"
 
+#include "QtBitmapSlider.h"
 #include "QtMessages.h"
 #include "Skin.h"
 
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QSlider>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTextDocument>
@@ -175,10 +175,11 @@ QWidget* QtDialogHost::makeControl(const res::ControlTemplate& control) {
         return edit;
     }
     case K::Slider: {
-        auto* slider = new QSlider(Qt::Horizontal, this);
-        slider->setFocusPolicy(Qt::NoFocus);
-        connect(slider, &QSlider::sliderReleased, this,
-                [this, id, slider] { logic_.onSliderMoved(id, slider->value()); });
+        auto* slider = new QtBitmapSlider(Qt::Horizontal, this);
+        // Position 0 lies at the right end, so that the loudest, position 0, lies where users look for it.
+        slider->setReversed(true);
+        slider->onMoving = [this, id](int position) { logic_.onSliderMoving(id, position); };
+        slider->onMoved = [this, id](int position) { logic_.onSliderMoved(id, position); };
         return slider;
     }
     case K::Tree: {
@@ -347,8 +348,13 @@ int QtDialogHost::focusedControl() const {
 }
 
 void QtDialogHost::setRange(int id, int minimum, int maximum) {
-    if (auto* slider = qobject_cast<QSlider*>(control(id)))
+    if (auto* slider = dynamic_cast<QtBitmapSlider*>(control(id)))
         slider->setRange(minimum, maximum);
+}
+
+void QtDialogHost::setPosition(int id, int position) {
+    if (auto* slider = dynamic_cast<QtBitmapSlider*>(control(id)))
+        slider->setPosition(position); // what the logic sets is no move of the user's: nothing reported
 }
 
 void QtDialogHost::setLimit(int id, int maxCharacters) {

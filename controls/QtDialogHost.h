@@ -49,6 +49,7 @@ class QtDialogHost : public QDialog, public WindowPort {
     void setFocus(int id) override;
     int focusedControl() const override;
     void setRange(int id, int minimum, int maximum) override;
+    void setPosition(int id, int position) override;
     void setLimit(int id, int maxCharacters) override;
     void addTreeItem(int id, std::u16string_view text) override;
     MessageResult messageBox(std::u16string_view text, std::u16string_view title,

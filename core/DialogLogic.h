@@ -22,6 +22,8 @@ class DialogLogic {
     virtual void onFirstSize() {}
     virtual void onShown() {}
     virtual void onBodyPressed() {}
+    // Each step of a slider's drag; the end of a drag, a click or a key come to onSliderMoved.
+    virtual void onSliderMoving(int /*id*/, int /*position*/) {}
     virtual void onSliderMoved(int /*id*/, int /*position*/) {}
     virtual void onEditChanged(int /*id*/) {}   // the user changed an edit's text
     virtual void onTreeActivated(int /*id*/) {} // an item was double-clicked

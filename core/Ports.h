@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -71,11 +72,45 @@ class UiPoster {
     virtual void post(std::function<void()> task) = 0;
 };
 
-// The sound card's mixer, as far as start-up needs it.
+// One control of the sound card's mixer: the playback line, the capture line
+// itself, or one source of the capture line.
+struct MixerElement {
+    std::string name;     // as the mixer calls it: "PCM", "Capture", "Mic"
+    int index = 0;        // tells apart elements of the same name
+    bool capture = false; // its capture side, not its playback side
+    int channels = 0;     // of its volume; 0 when it has no volume
+    long minimum = 0, maximum = 0;
+    long steps = 0;         // distinct volume values
+    bool hasSwitch = false; // playback: on is audible; capture: on records from it
+    bool microphone = false;
+};
+
+// A mixer of the default card, opened for one volume control.
+class Mixer {
+  public:
+    virtual ~Mixer() = default;
+    // The line that carries the program's own playback.
+    virtual std::optional<MixerElement> playbackLine() = 0;
+    // The capture line's own control (master volume and switch), if the card has one.
+    virtual std::optional<MixerElement> captureLine() = 0;
+    // The capture line's sources, in the mixer's order.
+    virtual std::vector<MixerElement> captureSources() = 0;
+    // Every channel's value; empty when it cannot be read.
+    virtual std::vector<long> volume(const MixerElement& element) = 0;
+    virtual bool setVolume(const MixerElement& element, int channel, long value) = 0;
+    virtual bool setSwitch(const MixerElement& element, bool on) = 0;
+    // `changed` hears of changes made elsewhere, with the changed element's name
+    // and index, on a thread of the mixer's own; empty stops it.
+    virtual void watch(std::function<void(const std::string& name, int index)> changed) = 0;
+};
+
+// The sound card's mixer: the start-up check and the volume controls' access.
 class MixerProbe {
   public:
     virtual ~MixerProbe() = default;
     virtual bool canOpenMixer() = 0;
+    // nullptr when there is no mixer to open.
+    virtual std::unique_ptr<Mixer> openMixer() { return nullptr; }
 };
 
 // Starting the program at log-in.

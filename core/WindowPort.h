@@ -47,6 +47,8 @@ class WindowPort {
     virtual void setFocus(int id) = 0;
     virtual int focusedControl() const = 0; // 0 when no control has the focus
     virtual void setRange(int id, int minimum, int maximum) = 0;
+    // Sliders; a view without any ignores it.
+    virtual void setPosition(int /*id*/, int /*position*/) {}
     virtual void setLimit(int id, int maxCharacters) = 0; // edits
     virtual void addTreeItem(int id,
                              std::u16string_view text) = 0; // a root item at the end; the first is selected

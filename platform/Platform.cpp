@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include "AlsaMixer.h"
 #include "DataFolder.h"
 #include "core/Text.h"
 
@@ -15,8 +16,8 @@
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
-#include <pwd.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <strings.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -105,6 +106,11 @@ bool AlsaMixerProbe::canOpenMixer() {
                     snd_mixer_selem_register(mixer, nullptr, nullptr) >= 0 && snd_mixer_load(mixer) >= 0;
     snd_mixer_close(mixer);
     return ok;
+}
+
+std::unique_ptr<Mixer> AlsaMixerProbe::openMixer() {
+    snd_lib_error_set_handler(quietAlsa);
+    return AlsaMixer::open();
 }
 
 std::string ProcessInfo::programPath() const {

@@ -42,6 +42,7 @@ class XdgAutostart final : public Autostart {
 class AlsaMixerProbe final : public MixerProbe {
   public:
     bool canOpenMixer() override;
+    std::unique_ptr<Mixer> openMixer() override;
 };
 
 class ProcessInfo final : public ProgramInfo {

@@ -333,3 +333,61 @@ std::string sampleProvisioningReply(const std::string& registrar) {
            "<newkey>off</newkey><vpn>off</vpn><prefix>000-000-000</prefix><size>4</size><rereg>300</rereg>"
            "<sprt>5070</sprt><keep>30</keep><rtrp>7078</rtrp><email>care@ringlark.example</email>";
 }
+
+namespace {
+
+class FakeMixerHandle final : public Mixer {
+  public:
+    explicit FakeMixerHandle(FakeMixer& card) : card_(card) { ++card_.openMixers; }
+    ~FakeMixerHandle() override {
+        card_.watchers.erase(this);
+        --card_.openMixers;
+    }
+    std::optional<MixerElement> playbackLine() override { return card_.playback; }
+    std::optional<MixerElement> captureLine() override { return card_.captureLine; }
+    std::vector<MixerElement> captureSources() override { return card_.sources; }
+    std::vector<long> volume(const MixerElement& element) override {
+        return card_.readable ? card_.volumeOf(element) : std::vector<long>{};
+    }
+    bool setVolume(const MixerElement& element, int channel, long value) override {
+        auto& values = card_.volumeOf(element);
+        if (channel < 0 || static_cast<std::size_t>(channel) >= values.size())
+            return false;
+        values[static_cast<std::size_t>(channel)] = value;
+        card_.sets.push_back({FakeMixer::key(element), channel, value});
+        return true;
+    }
+    bool setSwitch(const MixerElement& element, bool on) override {
+        card_.switches[FakeMixer::key(element)] = on;
+        return true;
+    }
+    void watch(std::function<void(const std::string&, int)> changed) override {
+        if (changed)
+            card_.watchers[this] = std::move(changed);
+        else
+            card_.watchers.erase(this);
+    }
+
+  private:
+    FakeMixer& card_;
+};
+
+} // namespace
+
+std::unique_ptr<Mixer> FakeMixer::openMixer() {
+    return present ? std::make_unique<FakeMixerHandle>(*this) : nullptr;
+}
+
+std::vector<long>& FakeMixer::volumeOf(const MixerElement& e) {
+    auto [it, added] = volumes.try_emplace(key(e));
+    if (added)
+        it->second.assign(static_cast<std::size_t>(std::max(e.channels, 0)), 20000);
+    return it->second;
+}
+
+void FakeMixer::changeElsewhere(const MixerElement& e, long value) {
+    for (long& v : volumeOf(e))
+        v = value;
+    for (const auto& [mixer, changed] : watchers)
+        changed(e.name, e.index);
+}

@@ -28,6 +28,7 @@ class FakeView : public WindowPort {
         std::u16string tooltip;
         std::string face;
         int minimum = 0, maximum = 0;
+        int position = 0; // sliders
         int limit = 0;
     };
     struct Message {
@@ -85,6 +86,7 @@ class FakeView : public WindowPort {
     void setFocus(int id) override { focus = id; }
     int focusedControl() const override { return focus; }
     void setRange(int id, int minimum, int maximum) override;
+    void setPosition(int id, int position) override { controls[id].position = position; }
     void setLimit(int id, int maxCharacters) override { controls[id].limit = maxCharacters; }
     std::map<int, std::vector<std::u16string>> treeItems;
     void addTreeItem(int id, std::u16string_view text) override { treeItems[id].emplace_back(text); }
@@ -254,10 +256,49 @@ class FakeSound : public Sound {
     void stop() override { played.push_back("stop"); }
 };
 
+// A sound card's mixer in memory: a stereo playback line, a capture line with
+// its switch, and a line-in and a microphone as its sources. Every mixer opened
+// on it shares its values; a change made elsewhere reaches every watching mixer.
 class FakeMixer : public MixerProbe {
   public:
+    static MixerElement element(std::string name, bool capture, int channels, bool hasSwitch,
+                                bool microphone = false) {
+        MixerElement e;
+        e.name = std::move(name);
+        e.capture = capture;
+        e.channels = channels;
+        e.maximum = channels > 0 ? 65535 : 0;
+        e.steps = channels > 0 ? 65536 : 0;
+        e.hasSwitch = hasSwitch;
+        e.microphone = microphone;
+        return e;
+    }
+    static std::string key(const MixerElement& e) {
+        return e.name + (e.capture ? " capture " : " playback ") + std::to_string(e.index);
+    }
+
     bool present = true;
+    bool readable = true; // false: reading a volume fails
+    std::optional<MixerElement> playback = element("PCM", false, 2, true);
+    std::optional<MixerElement> captureLine = element("Capture", true, 0, true);
+    std::vector<MixerElement> sources = {element("Line", true, 2, true), element("Mic", true, 1, true, true)};
+    std::map<std::string, std::vector<long>> volumes; // by key(); a missing one reads 20000 on each channel
+    std::map<std::string, bool> switches;             // by key()
+    struct Set {
+        std::string element; // key()
+        int channel;
+        long value;
+        bool operator==(const Set&) const = default;
+    };
+    std::vector<Set> sets;
+    std::map<const void*, std::function<void(const std::string&, int)>> watchers; // by mixer
+    int openMixers = 0;
+
     bool canOpenMixer() override { return present; }
+    std::unique_ptr<Mixer> openMixer() override;
+    // Another program sets every channel of `e` to `value`.
+    void changeElsewhere(const MixerElement& e, long value);
+    std::vector<long>& volumeOf(const MixerElement& e);
 };
 
 class FakeAutostart : public Autostart {
