@@ -37,6 +37,10 @@ constexpr auto IdlePeriod = std::chrono::milliseconds(100);
 // How long an export waits for the engine thread, which the stack or a dialer's
 // callback may keep busy, before it gives up with -1.
 constexpr auto AnswerWithin = std::chrono::milliseconds(5000);
+// Starting takes a fraction of a second and stopping a little over 2 s (the
+// un-REGISTER is given 2 s); a thread held longer than this, in a callback say,
+// is left to stop the stack when it is free.
+constexpr auto StopWithin = std::chrono::milliseconds(8000);
 constexpr int LongTimeoutSeconds = 24 * 3600; // silent calls are never dropped by the stack
 // An unanswered incoming call ends after this long: longer than anyone lets a phone ring and than the
 // no-answer forwarding of networks (20-60 s), so those act first; short enough that calls whose caller
@@ -315,6 +319,14 @@ void EngineCore::loop() {
         if (core_)
             iterate();
     }
+    // The stack goes down on its own thread, however long whoever stopped it waited.
+    if (core_)
+        stopCore();
+    {
+        std::lock_guard lock(mutex_);
+        loopRunning_ = false;
+    }
+    loopEnded_.notify_all();
 }
 
 bool EngineCore::busy() const {
@@ -424,11 +436,14 @@ int EngineCore::init(int sipPort) {
         std::lock_guard lock(mutex_);
         if (running_)
             return 0; // already started: a second start keeps the running engine and its accounts
+        if (loopRunning_)
+            return -1; // the last engine thread is still held and has not stopped its stack
         running_ = true;
         quit_ = false;
+        loopRunning_ = true;
     }
     thread_ = std::thread([this] { loop(); });
-    const int started = onEngineThread([this, sipPort] { return startCore(sipPort); }, std::nullopt);
+    const int started = onEngineThread([this, sipPort] { return startCore(sipPort); }, StopWithin);
     if (started != 0) {
         stopThread();
         return -1;
@@ -552,17 +567,13 @@ EngineCore::~EngineCore() {
 
 int EngineCore::shutdown() {
     std::lock_guard lifecycle(lifecycle_);
-    // Starting and stopping wait as long as they take: the stop itself is bounded.
-    const int result = onEngineThread(
-        [this] {
-            if (!core_)
-                return -1;
-            stopCore();
-            return 0;
-        },
-        std::nullopt);
-    stopThread();
-    return result;
+    {
+        std::lock_guard lock(mutex_);
+        if (!running_)
+            return -1;
+    }
+    stopThread(); // the loop stops the stack as it ends
+    return 0;
 }
 
 void EngineCore::stopCore() {
@@ -609,10 +620,17 @@ void EngineCore::stopThread() {
     }
     wake_.notify_one();
     if (thread_.joinable()) {
-        if (std::this_thread::get_id() == thread_.get_id())
+        if (std::this_thread::get_id() == thread_.get_id()) {
             thread_.detach(); // shut down from one of our own callbacks: the loop ends by itself
-        else
-            thread_.join();
+        } else {
+            std::unique_lock lock(mutex_);
+            const bool ended = loopEnded_.wait_for(lock, StopWithin, [this] { return !loopRunning_; });
+            lock.unlock();
+            if (ended)
+                thread_.join();
+            else
+                thread_.detach(); // held: it stops the stack when free, and no new start comes before
+        }
     }
     engineThread_ = std::thread::id();
 }

@@ -116,6 +116,9 @@ class EngineCore {
     std::deque<std::function<void()>> tasks_;
     bool running_ = false;
     bool quit_ = false;
+    // The engine thread's loop has not ended yet; it may outlive a stop that gave up waiting for it.
+    bool loopRunning_ = false;
+    std::condition_variable loopEnded_;
     std::thread thread_;
     std::atomic<std::thread::id> engineThread_{};
     Encryption encryption_;

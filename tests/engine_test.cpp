@@ -797,6 +797,35 @@ TEST_F(EnginePeers, ExportsGiveUpOnABusyEngine) {
     EXPECT_NE(std::find(offer.begin(), offer.end(), "PCMA"), offer.end()) << "PCMA stays on";
 }
 
+// A stop gives up waiting on a held engine thread; the stack goes down once
+// the thread is free, and no new start comes before that.
+TEST_F(EnginePeers, ShutdownGivesUpOnAHeldEngine) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    engine.onCallIncoming([&, released](int call, const std::string& uri) {
+        events.add("incoming " + std::to_string(call) + " " + uri);
+        released.wait_for(60s);
+    });
+    Sipp caller(Scenarios, "uac-answered.xml", freeUdpPort(),
+                {"-s", "ringlark", "127.0.0.1:" + std::to_string(sipPort)});
+    ASSERT_FALSE(events.waitForPrefix("incoming ", 10s).empty()) << caller.messages();
+
+    EXPECT_EQ(engine.shutdown(), 0) << "returned although the engine thread is held";
+    EXPECT_EQ(engine.init(0, freeUdpPort()), -1) << "no second engine beside the held one";
+    release.set_value();
+    int started = -1;
+    for (int attempt = 0; attempt < 100 && started != 0; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        started = engine.init(0, freeUdpPort());
+    }
+    ASSERT_EQ(started, 0) << "starts again once the held thread has stopped its stack";
+    enableCodecs();
+    Sipp peer(Scenarios, "uas", freeUdpPort());
+    const int id = establishedCallTo(peer);
+    engine.releaseCall(id);
+    EXPECT_EQ(peer.wait(10s), 0) << peer.messages();
+}
+
 TEST_F(EnginePeers, TwoEnginesCallEachOtherThroughKamailio) {
     const int proxyPort = freeUdpPort();
     auto kamailio = startKamailio(temp.path(), proxyPort, "secret");
