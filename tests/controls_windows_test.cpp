@@ -7,6 +7,7 @@
 #include "core/Text.h"
 #include "platform/DataFolder.h"
 #include "support/Fakes.h"
+#include "support/RealMainWindow.h"
 
 #include <QtTest>
 
@@ -48,18 +49,9 @@ class ControlsWindowsTest : public QObject {
     }
 
     void draggingTheSpeakerSliderSetsThePlaybackVolume() {
-        TempDir temp;
-        DataFolder files((temp.path() / "Ringlark").string());
-        QVERIFY(files.ensureFolder());
-        FakePlatform platform;
-        QtUi ui;
-        CZUBSoftPhoneDlg main(platform.window(files, ui));
-        main.replyText = fromUtf8(sampleProvisioningReply());
-        main.userName = u"demo";
-        platform.http.queueScrambled("prepaid#12.40");
-        QtDialogHost host(*findDialog(DlgMain), main);
-        main.onInitDialog();
-        host.show();
+        RealMainWindow window;
+        FakePlatform& platform = window.platform;
+        QtDialogHost& host = *window.host;
         QVERIFY(QTest::qWaitForWindowExposed(&host));
 
         auto* speaker = dynamic_cast<QtBitmapSlider*>(host.control(SpeakerSlider));

@@ -7,6 +7,7 @@
 #include "platform/DataFolder.h"
 #include "settings/SettingsFiles.h"
 #include "support/Fakes.h"
+#include "support/RealMainWindow.h"
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
@@ -453,18 +454,9 @@ void WindowsTest::textFromOutsideIsNeverMarkup() {
 // The main window during a connected call, an incoming call on line 2 and a
 // conference, as PNG files beside the other windows' for review.
 void WindowsTest::callStatesRenderForReview() {
-    TempDir temp;
-    DataFolder files((temp.path() / "Ringlark").string());
-    QVERIFY(files.ensureFolder());
-    FakePlatform platform;
-    QtUi ui;
-    CZUBSoftPhoneDlg main(platform.window(files, ui));
-    main.replyText = fromUtf8(sampleProvisioningReply());
-    main.userName = u"demo";
-    platform.http.queueScrambled("prepaid#12.40");
-    QtDialogHost host(*findDialog(DlgMain), main);
-    main.onInitDialog();
-    host.show();
+    RealMainWindow window;
+    CZUBSoftPhoneDlg& main = window.main;
+    QtDialogHost& host = *window.host;
     QVERIFY(main.registered);
     const QString folder = QStringLiteral(WINDOWS_FOLDER);
     QDir().mkpath(folder);
