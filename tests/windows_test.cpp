@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <functional>
+
 using namespace res;
 
 namespace {
@@ -72,6 +74,32 @@ struct RealWindows {
             platform.http.pages[std::string("http://127.0.0.1:8080/cdr?user=") + user] = "";
     }
     ~RealWindows() { qunsetenv("RINGLARK_TEST_MESSAGES"); }
+
+    struct Relogin {
+        int exitCode = -1;
+        bool mainBack = false; // the main window was up again afterwards
+        std::u16string status; // its status line then
+    };
+    // Runs the program, opens Account Login in its main window, lets `inLogin` act in the login
+    // window, then ends the session.
+    Relogin runRelogin(const std::function<void(QtDialogHost& main, QtDialogHost& login)>& inLogin) {
+        Relogin outcome;
+        QTimer::singleShot(50, [&] {
+            QtDialogHost* main = activeWindow();
+            QVERIFY(main);
+            QTimer::singleShot(50, [&, main] {
+                QtDialogHost* login = activeWindow();
+                QVERIFY(login && login != main);
+                inLogin(*main, *login);
+            });
+            main->logic().onCommand(res::CmdAccountLogin);
+            outcome.mainBack = main->isVisible();
+            outcome.status = main->text(res::StatusLabel);
+            QTimer::singleShot(50, main, [&] { app.endSession(); });
+        });
+        outcome.exitCode = app.run();
+        return outcome;
+    }
 
     AccountSettings saved() {
         return AccountSettings::read(files.read(AccountFileName).value_or(Bytes{})).record;
@@ -290,29 +318,20 @@ void WindowsTest::accountLoginKeepsTheProgramUnderTheNewIdentity() {
     http.queueScrambled(sampleProvisioningReply()); // the login window
     http.queueScrambled(sampleProvisioningReply()); // the main window's pass after it
     http.queueScrambled("postpaid#2.00");
-    bool loginShown = false, mainHidden = false, mainBack = false;
-    QTimer::singleShot(50, [&] {
-        QtDialogHost* main = activeWindow();
-        QVERIFY(main);
-        QTimer::singleShot(50, [&, main] {
-            QtDialogHost* login = activeWindow();
-            QVERIFY(login && login != main);
-            loginShown = login->logic().dialogId() == DlgLogin;
-            mainHidden = !main->isVisible();
-            login->setText(UserNameEdit, u"bob");
-            login->setText(PasswordEdit, u"bobpw");
-            login->setDown(SavePasswordCheck, false);
-            click(login, LoginButton);
-        });
-        main->logic().onCommand(CmdAccountLogin);
-        mainBack = main->isVisible();
-        QCOMPARE(main->text(StatusLabel), std::u16string(u"Ready : bob"));
-        QTimer::singleShot(50, main, [&] { program.app.endSession(); });
+    bool loginShown = false, mainHidden = false;
+    const auto relogin = program.runRelogin([&](QtDialogHost& main, QtDialogHost& login) {
+        loginShown = login.logic().dialogId() == DlgLogin;
+        mainHidden = !main.isVisible();
+        login.setText(UserNameEdit, u"bob");
+        login.setText(PasswordEdit, u"bobpw");
+        login.setDown(SavePasswordCheck, false);
+        click(&login, LoginButton);
     });
-    QCOMPARE(program.app.run(), 0);
+    QCOMPARE(relogin.exitCode, 0);
+    QCOMPARE(relogin.status, std::u16string(u"Ready : bob"));
     QVERIFY(loginShown);
     QVERIFY(mainHidden);
-    QVERIFY2(mainBack, "the program runs on under the new identity");
+    QVERIFY2(relogin.mainBack, "the program runs on under the new identity");
     const auto saved = program.saved();
     QVERIFY(saved.userName == u"bob");
     QVERIFY(saved.password == u"bobpw");
@@ -330,29 +349,19 @@ void WindowsTest::closingAReloginRegistersThePreviousIdentityAgain() {
         auto& engine = program.platform.engine;
         for (int i = 0; i < 4; ++i)
             http.queueScrambled(sampleProvisioningReply());
-        bool mainBack = false;
-        QTimer::singleShot(50, [&] {
-            QtDialogHost* main = activeWindow();
-            QVERIFY(main);
-            QTimer::singleShot(50, [&, main] {
-                QtDialogHost* login = activeWindow();
-                QVERIFY(login && login != main);
-                if (c.refused) {
-                    engine.registrationAnswer = 401;
-                    login->setText(UserNameEdit, u"bob");
-                    login->setText(PasswordEdit, u"wrong");
-                    click(login, LoginButton);
-                    QCOMPARE(login->text(LoginStatus), std::u16string(u"Wrong Username/Password"));
-                    engine.registrationAnswer = 200;
-                }
-                click(login, LoginClose);
-            });
-            main->logic().onCommand(CmdAccountLogin);
-            mainBack = main->isVisible();
-            QTimer::singleShot(50, main, [&] { program.app.endSession(); });
+        const auto relogin = program.runRelogin([&](QtDialogHost&, QtDialogHost& login) {
+            if (c.refused) {
+                engine.registrationAnswer = 401;
+                login.setText(UserNameEdit, u"bob");
+                login.setText(PasswordEdit, u"wrong");
+                click(&login, LoginButton);
+                QCOMPARE(login.text(LoginStatus), std::u16string(u"Wrong Username/Password"));
+                engine.registrationAnswer = 200;
+            }
+            click(&login, LoginClose);
         });
-        QCOMPARE(program.app.run(), 0);
-        QVERIFY2(mainBack, c.name);
+        QCOMPARE(relogin.exitCode, 0);
+        QVERIFY2(relogin.mainBack, c.name);
         QVERIFY2(engine.count(
                      "registerAccount(sip:ann@127.0.0.1,sip:ann@127.0.0.1,*,ann,pw,null,1,300,7078,30)") == 2,
                  c.name);
